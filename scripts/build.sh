@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# scripts/build.sh [normal|sanitize]: configure (once) and build one of the two builds.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+kind=${1:-normal}
+case "$kind" in
+  normal)   dir=build;      extra=() ;;
+  sanitize) dir=build-asan; extra=(-DTARVO_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug -DTARVO_BUILD_BENCHMARKS=OFF) ;;
+  *) echo "usage: $0 [normal|sanitize]" >&2; exit 2 ;;
+esac
+gen=()
+command -v ninja >/dev/null && gen=(-G Ninja)
+launcher=()
+command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+if [ ! -f "$dir/CMakeCache.txt" ]; then
+  cmake -S . -B "$dir" "${gen[@]}" "${launcher[@]}" "${extra[@]}" >/dev/null
+fi
+cmake --build "$dir" -j "$(nproc)"
