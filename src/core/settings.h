@@ -1,0 +1,57 @@
+#pragma once
+// The program's settings: serial line, live sampling, automatic saving, and the
+// display names of the 100 device addresses. Held in memory for the whole run and
+// kept as texts in a per-user store under sections "ProgramSetting" and "Display".
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace tarvo {
+
+struct ProgramSettings {
+    std::string ComPort = "COM1";
+    std::int16_t BaudRate = 9600;
+    std::string CheckMode = "n";
+    std::int16_t OverTime = 200;
+    std::int16_t ResendTime = 3;
+    std::int32_t RealInterval = 10;
+    std::int16_t ConferStyle = 2;
+    std::string FilePath;
+    std::int16_t AutoSave = -10;
+
+    bool autoSaveOn() const { return AutoSave > 0; }
+    bool operator==(const ProgramSettings&) const = default;
+};
+
+// Display names of device addresses 1..100 ("记录仪1" … "记录仪100" by default).
+class DisplayNames {
+public:
+    DisplayNames();
+    const std::string& operator[](int address) const;
+    std::string& operator[](int address);
+    // The store key and default name of an address: "记录仪" followed by the number.
+    static std::string defaultName(int address);
+    bool operator==(const DisplayNames&) const = default;
+
+private:
+    std::array<std::string, 100> names_;
+};
+
+// A per-user store of text values addressed by section and key. Section names
+// compare without regard to case.
+class SettingsStore {
+public:
+    virtual ~SettingsStore() = default;
+    virtual std::optional<std::string> read(std::string_view section, std::string_view key) const = 0;
+    virtual void write(std::string_view section, std::string_view key, std::string_view value) = 0;
+};
+
+// Reads every setting, with its default where a key is missing.
+void loadSettings(const SettingsStore& store, ProgramSettings& settings, DisplayNames& names);
+// Writes every setting back as text.
+void saveSettings(SettingsStore& store, const ProgramSettings& settings, const DisplayNames& names);
+
+}  // namespace tarvo
