@@ -1,7 +1,7 @@
 #pragma once
 // The loggers' own number encodings, sample-record decoding and the small numeric
 // helpers the history and live documents share. Pure functions of bytes, except the
-// random tenths of the half-step byte, whose generator the caller owns.
+// random tenths of the half-step byte, whose generator each RecordDecoder owns.
 
 #include <cstdint>
 #include <random>
@@ -57,8 +57,9 @@ public:
     // Bytes one record occupies in the stream (what the decoder consumes).
     int recordBytes() const;
     // Decodes the record at `pos` of `stream` into one value per started channel,
-    // ascending channel number; returns the number of bytes consumed. The record
-    // must lie whole inside the stream.
+    // ascending channel number; returns the number of bytes consumed. When the record
+    // does not lie whole inside the stream nothing is decoded: `values` is left empty
+    // and 0 is returned.
     int decode(ByteView stream, std::size_t pos, std::vector<float>& values);
 
 private:
@@ -72,10 +73,22 @@ private:
 // at least five bytes remain. At most `channels` values.
 std::vector<float> decodeLiveFrame(ByteView frame, int channels);
 
+// Rounds to `decimals` decimal places, halves to even (25.05f gives 25.0, 0.25 gives 0.2).
+double roundHalfEven(double x, int decimals = 0);
+
 // Statistics.
+// Adds `value` as sample number `count` of a run: max and min follow the value, and
+// mean becomes the mean of the `count` samples, rounded to one decimal (halves to
+// even) at every update. A count of 1 (or less) starts a new run: max and min are
+// set to the value whatever they held, and the mean to the value (0 for a count
+// below 1). Returns `value`.
 float updateRunningStats(float value, float& max, float& min, float& mean, long count);
+// Takes `value` out of a mean of `count` samples; nothing happens for a count below 2.
 void removeFromMean(float& mean, float value, long count);
-// `series` is 1-based in the callers' terms: element k is series[k - 1].
+// `series` is 1-based in the callers' terms: element k is series[k - 1]. `from` is
+// raised to 1 and `to` lowered to the size; when nothing is left (from > to) the
+// result is 0. The mean is summed term by term in single precision, each term
+// divided before it is added.
 float rangeMax(std::span<const float> series, long from, long to);
 float rangeMin(std::span<const float> series, long from, long to);
 float rangeMean(std::span<const float> series, long from, long to);
@@ -89,7 +102,8 @@ using Rgb = std::uint32_t;
 constexpr Rgb rgb(int r, int g, int b) {
     return static_cast<Rgb>(r) | (static_cast<Rgb>(g) << 8) | (static_cast<Rgb>(b) << 16);
 }
-// The curve colour of list position i (1-based); sets the field when it was 0.
+// The curve colour of list position i (1-based); sets the field when it was 0
+// (positions outside 1..8 get black, so they are looked up again next time).
 Rgb defaultCurveColor(Rgb& colour, int i);
 
 }  // namespace tarvo
