@@ -26,10 +26,14 @@ struct ProgramSettings {
     bool operator==(const ProgramSettings&) const = default;
 };
 
+inline constexpr int kFirstDisplayAddress = 1;
+inline constexpr int kLastDisplayAddress = 100;
+
 // Display names of device addresses 1..100 ("记录仪1" … "记录仪100" by default).
 class DisplayNames {
 public:
     DisplayNames();
+    // Indexed by device address 1..100; any other index throws std::out_of_range.
     const std::string& operator[](int address) const;
     std::string& operator[](int address);
     // The store key and default name of an address: "记录仪" followed by the number.
@@ -49,9 +53,12 @@ public:
     virtual void write(std::string_view section, std::string_view key, std::string_view value) = 0;
 };
 
-// Reads every setting, with its default where a key is missing.
+// Reads every setting, with its default where a key is missing. A numeric text
+// that is not a whole decimal number, or does not fit the field, also gives the
+// default.
 void loadSettings(const SettingsStore& store, ProgramSettings& settings, DisplayNames& names);
-// Writes every setting back as text.
+// Writes every setting back as text (numbers in decimal), in the order they are
+// read; "AutoSave" goes under the section spelled "programSetting".
 void saveSettings(SettingsStore& store, const ProgramSettings& settings, const DisplayNames& names);
 
 }  // namespace tarvo
