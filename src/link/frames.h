@@ -62,15 +62,22 @@ Bytes clockFrame(int address, const CivilTime& time);
 // Each number of exactly 11 digits is sent; any other becomes 11 zero bytes and
 // does not count.
 Bytes smsNumbersFrame(int address, const std::array<std::string, 3>& numbers);
-// Eight digits each.
+// Eight digits each, every one sent as the pair 00, character code. A shorter
+// text is padded with 00 00 pairs; characters after the eighth are not sent.
 Bytes smsPasswordFrame(int address, const std::string& oldPassword, const std::string& newPassword);
-// The 185-byte parameter write, stamped with `now` at positions 40..46.
+// The 185-byte parameter write, stamped with `now` at positions 40..46. A timed
+// start is sent as a delayed start counting down from `now`; an alarm limit of
+// -32768, which has no sign-and-magnitude form, is sent as -32767.
 Bytes parameterFrame(int address, const LoggerParameters& params, DateTime now);
 // Refreshes the time stamp and checksum of a parameter frame before it is resent.
+// A frame that is not 185 bytes long is left as it is.
 void restampParameterFrame(Bytes& frame, DateTime now);
 
 // Whether a complete answer passes the test of the pending mode. For mode 33 in
 // variant "XY-001" only the leading "<" is tested here; the decoder decides the rest.
+// An empty answer is never accepted, and neither is an "XY-002" parameter answer
+// too short for its checksum to cover any byte (fewer than 8 bytes). A mode without
+// a test of its own is not accepted.
 bool answerAccepted(int mode, Variant variant, std::int16_t deviceType, ByteView answer);
 
 // The echo of a sent frame: two upper-case hex digits and a space per byte.
