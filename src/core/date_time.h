@@ -30,11 +30,15 @@ inline constexpr double kSecondsPerDay = 86400.0;
 DateTime makeDateTime(int year, int month, int day, int hour = 0, int minute = 0, int second = 0);
 DateTime makeDateTime(const CivilTime& t);
 
-// A duration of hours, minutes and seconds on day 0.
+// A duration of hours, minutes and seconds on day 0 (plain arithmetic: a negative
+// total gives a negative value).
 DateTime makeDuration(int hours, int minutes, int seconds);
 
 // Splits a day number into its parts after rounding to the nearest second
 // (10:00:00 is held as 0.41666…, which truncation would show as 9:59:59).
+// Before day 0 the fraction counts away from zero (-1.25 is 1899-12-29 06:00).
+// NaN reads as day 0; anything outside 0000-01-01 00:00:00 .. 999999-12-31 23:59:59
+// (±infinity included) reads as the nearer end.
 CivilTime toCivil(DateTime t);
 
 // Whole seconds of a duration (rounded to the nearest second).
