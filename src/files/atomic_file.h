@@ -1,0 +1,27 @@
+#pragma once
+// Writing a whole file so that a failure never leaves a half-written file behind:
+// the bytes go to a temporary file beside the target, are flushed to the disk, and
+// the temporary file is then renamed over the target in one step.
+
+#include <filesystem>
+#include <string>
+
+#include "core/bytes.h"
+
+namespace tarvo {
+
+struct WriteResult {
+    bool ok = false;
+    // What went wrong, naming the path and the system's reason; empty on success.
+    std::string error;
+
+    explicit operator bool() const { return ok; }
+};
+
+// Replaces (or creates) `target` with exactly `bytes`. On success the target holds
+// the new bytes; on any failure (folder missing or not writable, disk full, target
+// taken by a folder) the target is as it was, the temporary file is removed and
+// the result says why. A target that already exists keeps its permission bits.
+WriteResult writeFileAtomically(const std::filesystem::path& target, ByteView bytes);
+
+}  // namespace tarvo

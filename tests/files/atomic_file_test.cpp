@@ -1,0 +1,116 @@
+#include "files/atomic_file.h"
+
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+
+#include <csignal>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "scratch_folder.h"
+
+namespace tarvo {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::readBytes;
+using testing::ScratchFolder;
+using testing::writeBytes;
+
+std::vector<std::string> namesIn(const fs::path& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder)) {
+        names.push_back(entry.path().filename());
+    }
+    return names;
+}
+
+TEST(AtomicFile, CreatesThenReplacesTheWholeFileAndLeavesNothingBeside) {
+    ScratchFolder scratch;
+    const fs::path target = scratch / "a.orx";
+
+    ASSERT_TRUE(writeFileAtomically(target, Bytes{1, 2, 3, 4, 5, 6}));
+    EXPECT_EQ(readBytes(target), (Bytes{1, 2, 3, 4, 5, 6}));
+
+    ASSERT_TRUE(writeFileAtomically(target, Bytes{9, 8}));  // a shorter file replaces a longer
+    EXPECT_EQ(readBytes(target), (Bytes{9, 8}));
+    EXPECT_EQ(namesIn(scratch.path()), std::vector<std::string>{"a.orx"});
+}
+
+TEST(AtomicFile, ReplacedFileKeepsItsPermissions) {
+    ScratchFolder scratch;
+    const fs::path target = scratch / "a.orx";
+    writeBytes(target, Bytes{1});
+    fs::permissions(target, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+
+    ASSERT_TRUE(writeFileAtomically(target, Bytes{2}));
+    EXPECT_EQ(fs::status(target).permissions(),
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+}
+
+// Tests run as root, so a folder's permission bits stop nothing: the failures are
+// made with names that cannot be files.
+TEST(AtomicFile, FailureLeavesEverythingAsItWasAndSaysWhy) {
+    ScratchFolder scratch;
+    writeBytes(scratch / "plain", Bytes{7, 7, 7});
+    fs::create_directory(scratch / "taken.orx");
+    writeBytes(scratch / "taken.orx" / "inside", Bytes{5});
+
+    const fs::path targets[] = {
+        scratch / "missing" / "a.orx",  // folder missing
+        scratch / "plain" / "a.orx",    // "folder" is a regular file
+        scratch / "taken.orx",          // target name taken by a folder
+        scratch.path() / "",            // no file name at all
+    };
+    for (const fs::path& target : targets) {
+        const WriteResult result = writeFileAtomically(target, Bytes{1, 2, 3});
+        EXPECT_FALSE(result) << target;
+        EXPECT_NE(result.error.find(target.string()), std::string::npos) << result.error;
+    }
+    EXPECT_EQ(readBytes(scratch / "plain"), (Bytes{7, 7, 7}));
+    EXPECT_EQ(readBytes(scratch / "taken.orx" / "inside"), (Bytes{5}));
+    EXPECT_EQ(namesIn(scratch / "taken.orx"), std::vector<std::string>{"inside"});
+    EXPECT_EQ(namesIn(scratch.path()).size(), 2u);
+}
+
+// A file size limit makes writes fail the way a full disk does.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        getrlimit(RLIMIT_FSIZE, &old_);
+        oldHandler_ = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit = old_;
+        limit.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit() {
+        setrlimit(RLIMIT_FSIZE, &old_);
+        std::signal(SIGXFSZ, oldHandler_);
+    }
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+private:
+    rlimit old_{};
+    void (*oldHandler_)(int) = nullptr;
+};
+
+TEST(AtomicFile, AWriteThatRunsOutOfSpaceKeepsTheOldFile) {
+    ScratchFolder scratch;
+    const fs::path target = scratch / "a.orx";
+    writeBytes(target, Bytes{1, 2, 3});
+
+    WriteResult result;
+    {
+        FileSizeLimit limit(64);
+        result = writeFileAtomically(target, Bytes(1000, 0xAB));
+    }
+    EXPECT_FALSE(result);
+    EXPECT_NE(result.error.find("cannot write"), std::string::npos) << result.error;
+    EXPECT_EQ(readBytes(target), (Bytes{1, 2, 3}));
+    EXPECT_EQ(namesIn(scratch.path()), std::vector<std::string>{"a.orx"});
+}
+
+}  // namespace
+}  // namespace tarvo
