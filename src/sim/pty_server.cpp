@@ -1,0 +1,162 @@
+#include "sim/pty_server.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <pty.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+#include <ostream>
+
+namespace tarvo {
+
+namespace {
+
+std::int64_t steadyUs() {
+    return std::chrono::duration_cast<std::chrono::microseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+std::string systemError(const char* what) { return std::string(what) + ": " + std::strerror(errno); }
+
+speed_t speedOf(int baud) {
+    switch (baud) {
+        case 1200: return B1200;
+        case 2400: return B2400;
+        case 4800: return B4800;
+        case 19200: return B19200;
+        case 38400: return B38400;
+        case 57600: return B57600;
+        case 115200: return B115200;
+        default: return B9600;
+    }
+}
+
+}  // namespace
+
+PtyServer::PtyServer(SimConfig config, bool pace) : config_(std::move(config)), pace_(pace) {}
+
+PtyServer::~PtyServer() {
+    if (master_ >= 0) ::close(master_);
+    if (slave_ >= 0) ::close(slave_);
+}
+
+bool PtyServer::open(std::string& error) {
+    if (::openpty(&master_, &slave_, nullptr, nullptr, nullptr) != 0) {
+        error = systemError("cannot create a pseudo-terminal");
+        return false;
+    }
+    termios tio{};
+    if (::tcgetattr(slave_, &tio) == 0) {
+        ::cfmakeraw(&tio);
+        ::cfsetispeed(&tio, speedOf(config_.baudRate));
+        ::cfsetospeed(&tio, speedOf(config_.baudRate));
+        ::tcsetattr(slave_, TCSANOW, &tio);
+    }
+    const int flags = ::fcntl(master_, F_GETFL);
+    if (flags < 0 || ::fcntl(master_, F_SETFL, flags | O_NONBLOCK) != 0) {
+        error = systemError("cannot set up the pseudo-terminal");
+        return false;
+    }
+    char name[128] = {};
+    if (::ptsname_r(master_, name, sizeof name) != 0) {
+        error = systemError("cannot name the pseudo-terminal");
+        return false;
+    }
+    slavePath_ = name;
+    logger_ = std::make_unique<SimLogger>(config_, currentDateTime());
+    return true;
+}
+
+void PtyServer::schedule(const SimReply& reply, std::int64_t nowUs) {
+    if (!reply.bytes || reply.bytes->empty()) return;
+    const double perByteUs = reply.trickle ? config_.trickleByteMs * 1000.0
+                             : pace_       ? 10.0 * 1e6 / config_.baudRate
+                                           : 0.0;
+    double t = static_cast<double>(std::max<std::int64_t>(nowUs + config_.latencyMs * 1000LL, lineFreeAtUs_));
+    for (const std::uint8_t b : *reply.bytes) {
+        t += perByteUs;
+        out_.push_back({static_cast<std::int64_t>(t), b});
+    }
+    lineFreeAtUs_ = static_cast<std::int64_t>(t);
+}
+
+bool PtyServer::flushDue(std::int64_t nowUs, std::string& error) {
+    Bytes due;
+    for (const Scheduled& s : out_) {
+        if (s.atUs > nowUs) break;
+        due.push_back(s.byte);
+    }
+    if (due.empty()) return true;
+    const ssize_t n = ::write(master_, due.data(), due.size());
+    if (n < 0) {
+        if (errno == EAGAIN || errno == EINTR) return true;
+        error = systemError("cannot write to the pseudo-terminal");
+        return false;
+    }
+    out_.erase(out_.begin(), out_.begin() + n);
+    return true;
+}
+
+int PtyServer::run(const std::atomic<bool>& stop, std::string& error) {
+    if (master_ < 0) {
+        error = "the pseudo-terminal is not open";
+        return 1;
+    }
+    std::uint8_t buffer[4096];
+    while (!stop.load()) {
+        std::int64_t now = steadyUs();
+        if (!flushDue(now, error)) return 1;
+        // Sleep until the next byte is due, a frame arrives, or it is time to look at
+        // the stop flag again.
+        int timeoutMs = 100;
+        if (!out_.empty()) {
+            const std::int64_t waitUs = out_.front().atUs - now;
+            timeoutMs = static_cast<int>(std::clamp<std::int64_t>((waitUs + 999) / 1000, 1, 100));
+        } else if (splitter_.pending() > 0) {
+            timeoutMs = 50;  // a partial frame may go stale
+        }
+        pollfd p{master_, POLLIN, 0};
+        const int ready = ::poll(&p, 1, timeoutMs);
+        if (ready < 0) {
+            if (errno == EINTR) continue;
+            error = systemError("cannot wait on the pseudo-terminal");
+            return 1;
+        }
+        if (ready > 0 && (p.revents & POLLIN)) {
+            const ssize_t n = ::read(master_, buffer, sizeof buffer);
+            if (n > 0) {
+                splitter_.feed(ByteView(buffer, static_cast<std::size_t>(n)), steadyUs() / 1000);
+            }
+        } else if (ready > 0) {
+            // Hang-up or error without data: do not spin on it.
+            ::usleep(20000);
+        }
+        now = steadyUs();
+        while (auto frame = splitter_.next(now / 1000)) {
+            schedule(logger_->respond(*frame, currentDateTime()), now);
+        }
+    }
+    return 0;
+}
+
+int servePty(const SimConfig& config, bool pace, std::ostream& out, std::ostream& err,
+             const std::atomic<bool>& stop) {
+    PtyServer server(config, pace);
+    std::string error;
+    if (!server.open(error)) {
+        err << error << '\n';
+        return 1;
+    }
+    out << server.slavePath() << std::endl;
+    const int status = server.run(stop, error);
+    if (status != 0) err << error << '\n';
+    return status;
+}
+
+}  // namespace tarvo

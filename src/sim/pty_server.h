@@ -1,0 +1,61 @@
+#pragma once
+// Serves a simulated logger on a new pseudo-terminal: the workstation opens the
+// slave side as its serial port. The pseudo-terminal passes bytes at any speed, so
+// the server paces its answers itself at 10 bit times per byte of the configured
+// line speed (unless pacing is off).
+
+#include <atomic>
+#include <cstdint>
+#include <deque>
+#include <iosfwd>
+#include <memory>
+#include <string>
+
+#include "sim/frame_splitter.h"
+#include "sim/sim_config.h"
+#include "sim/sim_logger.h"
+
+namespace tarvo {
+
+class PtyServer {
+public:
+    PtyServer(SimConfig config, bool pace);
+    ~PtyServer();
+    PtyServer(const PtyServer&) = delete;
+    PtyServer& operator=(const PtyServer&) = delete;
+
+    // Creates the pseudo-terminal (raw, no echo). False with the reason in `error`.
+    bool open(std::string& error);
+    const std::string& slavePath() const { return slavePath_; }
+    // Answers frames until `stop` becomes true; checks it at least every 100 ms.
+    // Returns 0, or 1 when the pseudo-terminal failed (the reason in `error`).
+    int run(const std::atomic<bool>& stop, std::string& error);
+    SimLogger& logger() { return *logger_; }
+
+private:
+    struct Scheduled {
+        std::int64_t atUs;
+        std::uint8_t byte;
+    };
+
+    void schedule(const SimReply& reply, std::int64_t nowUs);
+    bool flushDue(std::int64_t nowUs, std::string& error);
+
+    SimConfig config_;
+    bool pace_;
+    int master_ = -1;
+    int slave_ = -1;  // kept open so that the master never sees a hang-up between clients
+    std::string slavePath_;
+    std::unique_ptr<SimLogger> logger_;
+    FrameSplitter splitter_;
+    std::deque<Scheduled> out_;
+    std::int64_t lineFreeAtUs_ = 0;
+};
+
+// The `simulate` command: prints the slave device path as the first line of `out`,
+// then serves until `stop` is set. Returns the exit status (0, or 1 with the reason
+// on `err`).
+int servePty(const SimConfig& config, bool pace, std::ostream& out, std::ostream& err,
+             const std::atomic<bool>& stop);
+
+}  // namespace tarvo

@@ -1,0 +1,100 @@
+#include "sim/sim_serial_port.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace tarvo {
+
+SimSerialPort::SimSerialPort(SimLogger& logger, std::function<std::int64_t()> elapsedMs, bool pace,
+                             std::function<DateTime()> wallClock)
+    : elapsedMs_(std::move(elapsedMs)),
+      wallClock_(wallClock ? std::move(wallClock) : std::function<DateTime()>(currentDateTime)),
+      pace_(pace),
+      latencyMs_(logger.config().latencyMs) {
+    loggers_.push_back(&logger);
+}
+
+void SimSerialPort::addLogger(SimLogger& logger) { loggers_.push_back(&logger); }
+
+double SimSerialPort::byteMs() const {
+    return 10.0 * 1000.0 / std::max(1, settings_.baudRate);
+}
+
+void SimSerialPort::pump() {
+    const auto now = static_cast<double>(elapsedMs_());
+    while (!inFlight_.empty() && inFlight_.front().atMs <= now) {
+        // Bytes that reach a closed port are lost.
+        if (open_) arrived_.push_back(inFlight_.front().byte);
+        inFlight_.pop_front();
+    }
+}
+
+OpenResult SimSerialPort::open(const LineSettings& settings) {
+    if (open_) close();
+    pump();  // what arrived while the port was closed is lost
+    if (!present_) return {};
+    settings_ = settings;
+    open_ = true;
+    ++openCount_;
+    return {true, 0};
+}
+
+bool SimSerialPort::purgeInput() {
+    if (!open_) return false;
+    pump();
+    arrived_.clear();
+    return true;
+}
+
+std::int32_t SimSerialPort::bytesWaiting() {
+    if (!open_) return 0;
+    pump();
+    return static_cast<std::int32_t>(arrived_.size());
+}
+
+bool SimSerialPort::write(ByteView frame) {
+    if (!open_) return false;
+    pump();
+    sentFrames_.emplace_back(frame.begin(), frame.end());
+    const auto now = static_cast<double>(elapsedMs_());
+    const double perByte = pace_ ? byteMs() : 0.0;
+    // The loggers hear the frame once its last byte is on the line.
+    const double heardAt = now + perByte * static_cast<double>(frame.size());
+    const DateTime pcNow = wallClock_();
+    for (SimLogger* logger : loggers_) {
+        const SimReply reply = logger->respond(frame, pcNow);
+        if (!reply.bytes || reply.bytes->empty()) continue;
+        const double step = reply.trickle ? logger->config().trickleByteMs : perByte;
+        double t = std::max(heardAt + latencyMs_, lineFreeAtMs_);
+        for (const std::uint8_t b : *reply.bytes) {
+            t += step;
+            inFlight_.push_back({t, b});
+        }
+        lineFreeAtMs_ = t;
+    }
+    return true;
+}
+
+bool SimSerialPort::read(std::size_t count, Bytes& out) {
+    if (!open_) return false;
+    pump();
+    const std::size_t n = std::min(count, arrived_.size());
+    out.insert(out.end(), arrived_.begin(), arrived_.begin() + static_cast<std::ptrdiff_t>(n));
+    arrived_.erase(arrived_.begin(), arrived_.begin() + static_cast<std::ptrdiff_t>(n));
+    return true;
+}
+
+void SimSerialPort::close() {
+    pump();
+    arrived_.clear();
+    open_ = false;
+}
+
+std::int64_t SimSerialPort::msUntilQuiet() {
+    pump();
+    if (inFlight_.empty()) return 0;
+    return static_cast<std::int64_t>(
+        std::ceil(inFlight_.back().atMs - static_cast<double>(elapsedMs_())));
+}
+
+}  // namespace tarvo
