@@ -22,18 +22,28 @@ std::int64_t steadyUs() {
         .count();
 }
 
-std::string systemError(const char* what) { return std::string(what) + ": " + std::strerror(errno); }
+std::string systemError(const char* what) {
+    return std::string(what) + ": " + std::strerror(errno);
+}
 
 speed_t speedOf(int baud) {
     switch (baud) {
-        case 1200: return B1200;
-        case 2400: return B2400;
-        case 4800: return B4800;
-        case 19200: return B19200;
-        case 38400: return B38400;
-        case 57600: return B57600;
-        case 115200: return B115200;
-        default: return B9600;
+        case 1200:
+            return B1200;
+        case 2400:
+            return B2400;
+        case 4800:
+            return B4800;
+        case 19200:
+            return B19200;
+        case 38400:
+            return B38400;
+        case 57600:
+            return B57600;
+        case 115200:
+            return B115200;
+        default:
+            return B9600;
     }
 }
 
@@ -78,7 +88,8 @@ void PtyServer::schedule(const SimReply& reply, std::int64_t nowUs) {
     const double perByteUs = reply.trickle ? config_.trickleByteMs * 1000.0
                              : pace_       ? 10.0 * 1e6 / config_.baudRate
                                            : 0.0;
-    double t = static_cast<double>(std::max<std::int64_t>(nowUs + config_.latencyMs * 1000LL, lineFreeAtUs_));
+    double t = static_cast<double>(
+        std::max<std::int64_t>(nowUs + config_.latencyMs * 1000LL, lineFreeAtUs_));
     for (const std::uint8_t b : *reply.bytes) {
         t += perByteUs;
         out_.push_back({static_cast<std::int64_t>(t), b});
@@ -95,10 +106,13 @@ bool PtyServer::flushDue(std::int64_t nowUs, std::string& error) {
     if (due.empty()) return true;
     const ssize_t n = ::write(master_, due.data(), due.size());
     if (n < 0) {
+        // Nobody reads the other side and its queue is full: wait until it drains.
+        outputBlocked_ = errno == EAGAIN;
         if (errno == EAGAIN || errno == EINTR) return true;
         error = systemError("cannot write to the pseudo-terminal");
         return false;
     }
+    outputBlocked_ = false;
     out_.erase(out_.begin(), out_.begin() + n);
     return true;
 }
@@ -115,13 +129,15 @@ int PtyServer::run(const std::atomic<bool>& stop, std::string& error) {
         // Sleep until the next byte is due, a frame arrives, or it is time to look at
         // the stop flag again.
         int timeoutMs = 100;
-        if (!out_.empty()) {
+        if (outputBlocked_) {
+            timeoutMs = 100;  // POLLOUT below wakes us when there is room again
+        } else if (!out_.empty()) {
             const std::int64_t waitUs = out_.front().atUs - now;
             timeoutMs = static_cast<int>(std::clamp<std::int64_t>((waitUs + 999) / 1000, 1, 100));
         } else if (splitter_.pending() > 0) {
             timeoutMs = 50;  // a partial frame may go stale
         }
-        pollfd p{master_, POLLIN, 0};
+        pollfd p{master_, static_cast<short>(POLLIN | (outputBlocked_ ? POLLOUT : 0)), 0};
         const int ready = ::poll(&p, 1, timeoutMs);
         if (ready < 0) {
             if (errno == EINTR) continue;
@@ -133,7 +149,7 @@ int PtyServer::run(const std::atomic<bool>& stop, std::string& error) {
             if (n > 0) {
                 splitter_.feed(ByteView(buffer, static_cast<std::size_t>(n)), steadyUs() / 1000);
             }
-        } else if (ready > 0) {
+        } else if (ready > 0 && !(p.revents & POLLOUT)) {
             // Hang-up or error without data: do not spin on it.
             ::usleep(20000);
         }

@@ -50,6 +50,7 @@ private:
     FrameSplitter splitter_;
     std::deque<Scheduled> out_;
     std::int64_t lineFreeAtUs_ = 0;
+    bool outputBlocked_ = false;
 };
 
 // The `simulate` command: prints the slave device path as the first line of `out`,

@@ -10,7 +10,9 @@ namespace tarvo {
 
 namespace {
 
-long roundedTenths(double v) { return std::lround(v * 10.0); }
+long roundedTenths(double v) {
+    return std::lround(v * 10.0);
+}
 
 }  // namespace
 
@@ -87,7 +89,8 @@ void encodeSample(std::int16_t dataLengthCode, double v, Bytes& out) {
             out.push_back(encodeNibbleDecimal(v));
             return;
         default:
-            if (dataLengthCode > 0) out.insert(out.end(), static_cast<std::size_t>(dataLengthCode), 0);
+            if (dataLengthCode > 0)
+                out.insert(out.end(), static_cast<std::size_t>(dataLengthCode), 0);
             return;
     }
 }

@@ -25,15 +25,23 @@ constexpr std::pair<SimFaultKind, const char*> kFaultNames[] = {
 };
 
 constexpr std::pair<SimCommand, const char*> kCommandNames[] = {
-    {SimCommand::Any, "any"},           {SimCommand::Connect, "connect"},
-    {SimCommand::SecondBlock, "secondBlock"}, {SimCommand::History, "history"},
-    {SimCommand::Live, "live"},         {SimCommand::Write, "write"},
-    {SimCommand::Stop, "stop"},         {SimCommand::Power, "power"},
-    {SimCommand::Reset, "reset"},       {SimCommand::Clock, "clock"},
-    {SimCommand::SmsNumbers, "smsNumbers"}, {SimCommand::SmsPassword, "smsPassword"},
+    {SimCommand::Any, "any"},
+    {SimCommand::Connect, "connect"},
+    {SimCommand::SecondBlock, "secondBlock"},
+    {SimCommand::History, "history"},
+    {SimCommand::Live, "live"},
+    {SimCommand::Write, "write"},
+    {SimCommand::Stop, "stop"},
+    {SimCommand::Power, "power"},
+    {SimCommand::Reset, "reset"},
+    {SimCommand::Clock, "clock"},
+    {SimCommand::SmsNumbers, "smsNumbers"},
+    {SimCommand::SmsPassword, "smsPassword"},
 };
 
-bool isLeap(int y) { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; }
+bool isLeap(int y) {
+    return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
+}
 
 int daysInMonth(int y, int m) {
     static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
@@ -119,7 +127,7 @@ std::string dateText(const SimDate& d) {
 // Reads the members of one JSON object, remembering the first error with the path of
 // the offending key.
 class Reader {
-public:
+  public:
     Reader(const Json& object, std::string path, std::string& error)
         : object_(object), path_(std::move(path)), error_(error) {}
 
@@ -143,12 +151,12 @@ public:
         const Json* v = find(key);
         if (!v) return;
         if (!v->is_number_integer()) return fail(key, "must be a whole number");
-        const long long n = v->is_number_unsigned()
-                                ? static_cast<long long>(std::min<std::uint64_t>(
-                                      v->get<std::uint64_t>(),
-                                      static_cast<std::uint64_t>(
-                                          std::numeric_limits<long long>::max())))
-                                : v->get<long long>();
+        const long long n =
+            v->is_number_unsigned()
+                ? static_cast<long long>(std::min<std::uint64_t>(
+                      v->get<std::uint64_t>(),
+                      static_cast<std::uint64_t>(std::numeric_limits<long long>::max())))
+                : v->get<long long>();
         if (n < lo || n > hi) {
             return fail(key, "must lie in " + std::to_string(lo) + ".." + std::to_string(hi));
         }
@@ -246,7 +254,7 @@ public:
         if (ok()) error_ = "\"" + pathOf(key) + "\" " + why;
     }
 
-private:
+  private:
     const Json& object_;
     std::string path_;
     std::string& error_;
@@ -265,8 +273,8 @@ void readGenerator(const Json& j, const std::string& path, SimSampleGenerator& g
 void readChannel(const Json& j, const std::string& path, SimChannel& c, std::string& error) {
     Reader r(j, path, error);
     r.rejectUnknown({"channel", "type", "unit", "dataLength", "rangeLow", "rangeHigh", "curve",
-                     "started", "record", "alarm", "alarmLow", "alarmHigh", "samples",
-                     "generator", "live"});
+                     "started", "record", "alarm", "alarmLow", "alarmHigh", "samples", "generator",
+                     "live"});
     r.integer("type", c.type, 0, 255);
     r.integer("unit", c.unit, 0, 255);
     r.integer("dataLength", c.dataLength, 0, 255);
@@ -275,8 +283,9 @@ void readChannel(const Json& j, const std::string& path, SimChannel& c, std::str
     for (const char* key : {"rangeLow", "rangeHigh"}) {
         const std::int32_t v = key[5] == 'L' ? c.rangeLow : c.rangeHigh;
         if (r.ok() && !encodeScaledLong(v)) {
-            r.fail(key, "has no exact form in the logger's range encoding (at most 127 times a "
-                        "power of ten up to 10^6)");
+            r.fail(key,
+                   "has no exact form in the logger's range encoding (at most 127 times a "
+                   "power of ten up to 10^6)");
         }
     }
     r.integer("curve", c.curve, 0, 255);
@@ -329,9 +338,9 @@ void readFault(const Json& j, const std::string& path, SimFault& f, std::string&
         }
     }
     if (!known) {
-        return r.fail("kind",
-                      "must be noAnswer, badChecksum, truncated, trickle or garbage, not \"" +
-                          kind + "\"");
+        return r.fail(
+            "kind",
+            "must be noAnswer, badChecksum, truncated, trickle or garbage, not \"" + kind + "\"");
     }
     std::string command = "any";
     r.text("command", command);
@@ -355,14 +364,16 @@ void readConfig(const Json& j, SimConfig& c, std::string& error) {
         return;
     }
     Reader r(j, "", error);
-    r.rejectUnknown({"protocols", "address", "deviceBytes", "firmwareDate", "firmwareYearQuirk",
-                     "modelCode", "storageCapacity", "effectiveCapacity", "modelPassword",
-                     "userName", "title", "uploadWord1", "uploadWord2", "pageSize", "writeWord",
-                     "interval", "startMode", "startDelay", "startTime", "timedStartTime",
-                     "timedStopTime", "lastStopTime", "stopReason", "stopMode", "stopCount",
-                     "powerMode", "workStatus", "recordCount", "recordAddress", "overflowCount",
-                     "growRecords", "clockOffsetSeconds", "smsPassword", "phoneNumbers",
-                     "baudRate", "latencyMs", "trickleByteMs", "seed", "channels", "faults"});
+    r.rejectUnknown({"protocols",         "address",       "deviceBytes",     "firmwareDate",
+                     "firmwareYearQuirk", "modelCode",     "storageCapacity", "effectiveCapacity",
+                     "modelPassword",     "userName",      "title",           "uploadWord1",
+                     "uploadWord2",       "pageSize",      "writeWord",       "interval",
+                     "startMode",         "startDelay",    "startTime",       "timedStartTime",
+                     "timedStopTime",     "lastStopTime",  "stopReason",      "stopMode",
+                     "stopCount",         "powerMode",     "workStatus",      "recordCount",
+                     "recordAddress",     "overflowCount", "growRecords",     "clockOffsetSeconds",
+                     "smsPassword",       "phoneNumbers",  "baudRate",        "latencyMs",
+                     "trickleByteMs",     "seed",          "channels",        "faults"});
     if (const Json* p = r.find("protocols")) {
         if (!p->is_array() || p->empty()) return r.fail("protocols", "must list 1, 2 or both");
         c.answersXY001 = c.answersXY002 = false;

@@ -26,7 +26,9 @@ constexpr std::int32_t kMemoryBase = 0x0C00;
 // An upload nobody continues for this long is abandoned.
 constexpr double kUploadIdleDays = 10.0 / kSecondsPerDay;
 
-DateTime secondsToDays(double s) { return s / kSecondsPerDay; }
+DateTime secondsToDays(double s) {
+    return s / kSecondsPerDay;
+}
 
 std::uint64_t splitMix(std::uint64_t x) {
     x += 0x9E3779B97F4A7C15ULL;
@@ -48,7 +50,9 @@ void putBe16(Bytes& b, int pos, std::int64_t v) {
     b[pos + 1] = static_cast<std::uint8_t>(v & 0xFF);
 }
 
-int be16(ByteView f, int pos) { return f[pos] * 256 + f[pos + 1]; }
+int be16(ByteView f, int pos) {
+    return f[pos] * 256 + f[pos + 1];
+}
 
 // Year as a big-endian word, then month, day, hour, minute, second and one spare byte.
 void putDate8(Bytes& b, int pos, DateTime t) {
@@ -117,9 +121,9 @@ SimLogger::SimLogger(SimConfig config, DateTime pcNow)
         state_.connectStamp = makeDateTime(*config_.startTime);
     } else {
         // The last record was taken just now.
-        state_.connectStamp =
-            pcNow - secondsToDays(static_cast<double>(config_.recordCount) * config_.intervalSeconds +
-                                  (startsLater ? config_.startDelaySeconds : 0));
+        state_.connectStamp = pcNow - secondsToDays(static_cast<double>(config_.recordCount) *
+                                                        config_.intervalSeconds +
+                                                    (startsLater ? config_.startDelaySeconds : 0));
     }
     countAtRef_ = state_.recordCount;
     growthRef_ = pcNow;
@@ -164,7 +168,8 @@ std::int32_t SimLogger::recordAddress() const {
     if (state_.recordAddressOverride) return *state_.recordAddressOverride;
     const std::int32_t space = totalSpace();
     const std::int32_t position =
-        space < 1 ? 0 : (state_.recordCount <= space ? state_.recordCount : state_.recordCount % space);
+        space < 1 ? 0
+                  : (state_.recordCount <= space ? state_.recordCount : state_.recordCount % space);
     return (kMemoryBase + position * recordWidth_) & 0xFFFF;
 }
 
@@ -185,7 +190,8 @@ void SimLogger::advance(DateTime pcNow) {
     const DateTime interval = secondsToDays(state_.intervalSeconds);
     const auto countAt = [&](DateTime t) -> std::int64_t {
         if (t <= growthRef_) return countAtRef_;
-        return countAtRef_ + static_cast<std::int64_t>(std::floor((t - growthRef_) / interval + 1e-9));
+        return countAtRef_ +
+               static_cast<std::int64_t>(std::floor((t - growthRef_) / interval + 1e-9));
     };
     // The stop condition met first ends the growth there.
     struct Trigger {
@@ -198,8 +204,9 @@ void SimLogger::advance(DateTime pcNow) {
         if (t.at <= pcNow && (!first || t.at < first->at)) first = t;
     };
     const auto countTrigger = [&](std::int64_t cap, std::int16_t reason) {
-        const DateTime at =
-            cap <= countAtRef_ ? growthRef_ : growthRef_ + static_cast<double>(cap - countAtRef_) * interval;
+        const DateTime at = cap <= countAtRef_
+                                ? growthRef_
+                                : growthRef_ + static_cast<double>(cap - countAtRef_) * interval;
         consider({at, std::max<std::int64_t>(cap, countAtRef_), reason});
     };
     if (state_.stopMode & kStopMemoryFull) countTrigger(totalSpace(), 0);
@@ -291,8 +298,10 @@ Bytes SimLogger::buildParameters(DateTime pcNow, bool yearQuirk) const {
         b[6 + i] = static_cast<std::uint8_t>(ch.type);
         b[14 + i] = static_cast<std::uint8_t>(ch.unit);
         b[22 + i] = static_cast<std::uint8_t>(ch.dataLength);
-        const auto low = encodeScaledLong(ch.rangeLow).value_or(std::pair<std::uint8_t, std::uint8_t>{0, 0});
-        const auto high = encodeScaledLong(ch.rangeHigh).value_or(std::pair<std::uint8_t, std::uint8_t>{0, 0});
+        const auto low =
+            encodeScaledLong(ch.rangeLow).value_or(std::pair<std::uint8_t, std::uint8_t>{0, 0});
+        const auto high =
+            encodeScaledLong(ch.rangeHigh).value_or(std::pair<std::uint8_t, std::uint8_t>{0, 0});
         b[30 + 2 * i] = low.first;
         b[31 + 2 * i] = low.second;
         b[46 + 2 * i] = high.first;
@@ -408,7 +417,8 @@ Bytes SimLogger::pageAnswer(int page, std::uint8_t request) const {
     const std::size_t size = uploadImage_.size();
     const std::size_t from = std::min(size, static_cast<std::size_t>(page) * config_.pageSize);
     const std::size_t to = std::min(size, from + static_cast<std::size_t>(config_.pageSize));
-    Bytes b{kStart, address[0], address[1], request, 0x36, 0, 0, static_cast<std::uint8_t>(page & 0xFF)};
+    Bytes b{kStart, address[0], address[1], request,
+            0x36,   0,          0,          static_cast<std::uint8_t>(page & 0xFF)};
     if (size == 0) return b;  // byte 7 is both the page number 0 and the sum of 00 00
     putBe16(b, 5, static_cast<std::int64_t>(to - from));
     b.insert(b.end(), uploadImage_.begin() + static_cast<std::ptrdiff_t>(from),
@@ -669,7 +679,8 @@ void SimLogger::applyFault(SimReply& reply) {
             const std::size_t n = std::uniform_int_distribution<std::size_t>(1, b.size())(random_);
             Bytes noise(n);
             for (auto& byte : noise) {
-                byte = static_cast<std::uint8_t>(std::uniform_int_distribution<int>(0, 255)(random_));
+                byte =
+                    static_cast<std::uint8_t>(std::uniform_int_distribution<int>(0, 255)(random_));
             }
             if (noise[0] == kStart) noise[0] = 0x00;
             b = std::move(noise);

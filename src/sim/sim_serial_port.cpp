@@ -14,7 +14,9 @@ SimSerialPort::SimSerialPort(SimLogger& logger, std::function<std::int64_t()> el
     loggers_.push_back(&logger);
 }
 
-void SimSerialPort::addLogger(SimLogger& logger) { loggers_.push_back(&logger); }
+void SimSerialPort::addLogger(SimLogger& logger) {
+    loggers_.push_back(&logger);
+}
 
 double SimSerialPort::byteMs() const {
     return 10.0 * 1000.0 / std::max(1, settings_.baudRate);

@@ -24,7 +24,8 @@ Bytes readFor(int fd, std::size_t count, int timeoutMs) {
     Bytes out;
     const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
     while (out.size() < count) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
         if (left.count() <= 0) break;
         pollfd p{fd, POLLIN, 0};
         if (::poll(&p, 1, static_cast<int>(left.count())) <= 0) continue;

@@ -14,8 +14,9 @@ TEST(SampleEncoders, DecimalWordRoundTripsToTheTenth) {
         EXPECT_NEAR(decodeDecimalWord(b0, b1), v, 0.0501) << v;
     }
     EXPECT_EQ(encodeDecimalWord(-261.3), (std::pair<std::uint8_t, std::uint8_t>{0x85, 0x23}));
-    EXPECT_FLOAT_EQ(decodeDecimalWord(encodeDecimalWord(5000).first, encodeDecimalWord(5000).second),
-                    2047.9f);  // clamped to the largest
+    EXPECT_FLOAT_EQ(
+        decodeDecimalWord(encodeDecimalWord(5000).first, encodeDecimalWord(5000).second),
+        2047.9f);  // clamped to the largest
 }
 
 TEST(SampleEncoders, HalfStepByteComesBackWithinHalfAUnit) {
@@ -37,8 +38,9 @@ TEST(SampleEncoders, OneByteCodesRoundTrip) {
         float decoded;
     };
     const Case table[] = {
-        {kLengthPlainByte, 255, 255},    {kLengthPlainByte, 300, 255}, {kLengthPlainByte, -2, 0},
-        {kLengthSignedByte, -127, -127}, {kLengthSignedByte, 12.4, 12}, {kLengthSignedByte, -0.2, 0},
+        {kLengthPlainByte, 255, 255},      {kLengthPlainByte, 300, 255},
+        {kLengthPlainByte, -2, 0},         {kLengthSignedByte, -127, -127},
+        {kLengthSignedByte, 12.4, 12},     {kLengthSignedByte, -0.2, 0},
         {kLengthNibbleDecimal, 3.7, 3.7f}, {kLengthNibbleDecimal, 9.94, 9.9f},
         {kLengthNibbleDecimal, -1, 0},
     };
@@ -71,8 +73,8 @@ TEST(SampleEncoders, ScaledLongHasExactFormsOnly) {
         std::int32_t value;
         bool exact;
     };
-    const Case table[] = {{-500, true}, {0, true},         {127, true},       {127000000, true},
-                          {128, false}, {1270, true},      {1271, false},     {-40, true},
+    const Case table[] = {{-500, true}, {0, true},          {127, true},   {127000000, true},
+                          {128, false}, {1270, true},       {1271, false}, {-40, true},
                           {1000, true}, {1270000000, false}};
     for (const Case& k : table) {
         const auto e = encodeScaledLong(k.value);

@@ -11,7 +11,9 @@
 
 namespace tarvo::testing {
 
-inline DateTime testNow() { return makeDateTime(2024, 3, 5, 10, 0, 0); }
+inline DateTime testNow() {
+    return makeDateTime(2024, 3, 5, 10, 0, 0);
+}
 
 inline SimConfig smallConfig() {
     SimConfig c;

@@ -17,20 +17,25 @@ namespace {
 using testing::smallConfig;
 using testing::testNow;
 
-int be16(const Bytes& b, int pos) { return b.at(pos) * 256 + b.at(pos + 1); }
+int be16(const Bytes& b, int pos) {
+    return b.at(pos) * 256 + b.at(pos + 1);
+}
 
 CivilTime date8(const Bytes& b, int pos) {
-    return {be16(b, pos), b.at(pos + 2), b.at(pos + 3), b.at(pos + 4), b.at(pos + 5),
-            b.at(pos + 6)};
+    return {be16(b, pos),  b.at(pos + 2), b.at(pos + 3),
+            b.at(pos + 4), b.at(pos + 5), b.at(pos + 6)};
 }
 
 std::u16string text16(const Bytes& b, int pos) {
     std::u16string s;
-    for (int i = 0; i < 8; ++i) s += static_cast<char16_t>(b.at(pos + 2 * i) | b.at(pos + 2 * i + 1) << 8);
+    for (int i = 0; i < 8; ++i)
+        s += static_cast<char16_t>(b.at(pos + 2 * i) | b.at(pos + 2 * i + 1) << 8);
     return s;
 }
 
-Bytes connectXY002(int address = 1) { return connectFrame(address, Variant::XY002); }
+Bytes connectXY002(int address = 1) {
+    return connectFrame(address, Variant::XY002);
+}
 
 // Fetches a whole history upload the way the workstation does: first request, then
 // next-page requests until the page number stops rising.
@@ -67,20 +72,20 @@ TEST(SimLogger, XY002ConnectAnswerCarriesTheConfiguredValuesAtTheirPositions) {
     EXPECT_EQ(b[1], 0x30);
     EXPECT_EQ(b[2], 0x31);
     EXPECT_EQ(b[334], checksum(b, 6, 333));
-    EXPECT_EQ(b[6], 1);                     // channel type 0
-    EXPECT_EQ(b[8], 5);                     // channel type 2
-    EXPECT_EQ(b[16], 20);                   // unit 2
-    EXPECT_EQ(b[22], 2);                    // data length 0
+    EXPECT_EQ(b[6], 1);    // channel type 0
+    EXPECT_EQ(b[8], 5);    // channel type 2
+    EXPECT_EQ(b[16], 20);  // unit 2
+    EXPECT_EQ(b[22], 2);   // data length 0
     EXPECT_EQ(b[24], 4);
     EXPECT_EQ(b[27], 145);
     EXPECT_EQ(decodeScaledLong(b[30], b[31]), -40);
     EXPECT_EQ(decodeScaledLong(b[46], b[47]), 85);
     EXPECT_EQ(decodeScaledLong(b[50], b[51]), 1000);
-    EXPECT_EQ(b[62], 2);                    // curve number 0
+    EXPECT_EQ(b[62], 2);  // curve number 0
     EXPECT_EQ(b[70], 1);
     EXPECT_EQ(b[71], 2);
-    EXPECT_EQ(be16(b, 72), 16);             // page size
-    EXPECT_EQ(b[102], 0x25);                // channels 0, 2 and 5 started
+    EXPECT_EQ(be16(b, 72), 16);  // page size
+    EXPECT_EQ(b[102], 0x25);     // channels 0, 2 and 5 started
     EXPECT_EQ((Bytes{b[103], b[104], b[105], b[106]}), (Bytes{1, 2, 3, 7}));
     EXPECT_EQ(b[107], 6);
     EXPECT_EQ(b[108], 5);
@@ -103,8 +108,8 @@ TEST(SimLogger, XY002ConnectAnswerCarriesTheConfiguredValuesAtTheirPositions) {
     EXPECT_EQ(b[175], 128);
     EXPECT_EQ(be16(b, 176), 300);
     EXPECT_EQ(b[178], 5);
-    EXPECT_EQ(be16(b, 184), 0x21);          // record channels 0 and 5
-    EXPECT_EQ(be16(b, 186), 0x01);          // alarm on channel 0
+    EXPECT_EQ(be16(b, 184), 0x21);  // record channels 0 and 5
+    EXPECT_EQ(be16(b, 186), 0x01);  // alarm on channel 0
     EXPECT_EQ(date8(b, 201), (CivilTime{2024, 4, 1, 8, 30, 0}));
     EXPECT_EQ(date8(b, 217), (CivilTime{2024, 4, 2, 17, 45, 10}));
     EXPECT_EQ(date8(b, 225), (CivilTime{2024, 2, 28, 23, 59, 58}));
@@ -142,7 +147,8 @@ TEST(SimLogger, XY001BlocksCarryTheSameValuesShiftedAndSpacePadded) {
     for (int pos : {110, 111, 117, 153, 160, 163, 168, 174, 178, 184, 201, 217, 265, 296}) {
         EXPECT_EQ(block1->at(pos - 99), full[pos]) << pos;
     }
-    EXPECT_EQ(text16(*block1, 22), (std::u16string{u'N', u'a', u' ', u' ', u' ', u' ', u' ', u' '}));
+    EXPECT_EQ(text16(*block1, 22),
+              (std::u16string{u'N', u'a', u' ', u' ', u' ', u' ', u' ', u' '}));
     // Block 2: positions 6..109 exactly.
     for (int pos = 6; pos <= 109; ++pos) EXPECT_EQ(block2->at(pos), full[pos]) << pos;
 }
@@ -182,7 +188,7 @@ TEST(SimLogger, IgnoresTheClosingFrameAndMalformedFrames) {
         {0x23, 0x30, 0x31, 0x30, 0x71},
         {0x23, 0x30, 0x31, 0x30, 0x71, 0x65},                    // wrong terminator
         {0x25, 0x30, 0x31, 0x30, 0x46, 0x09, 0x03, 0x00, 0x00},  // shorter than its length
-        {0x25, 0x30, 0x31, 0x30, 0x46, 0x05, 0x03, 0x12, 0x34, 0x55, 0x66},  // unknown setting
+        {0x25, 0x30, 0x31, 0x30, 0x46, 0x05, 0x03, 0x12, 0x34, 0x55, 0x66},      // unknown setting
         {0x25, 0x30, 0x31, 0x30, 0x10, 0x08, 0x07, 0xE8, 13, 1, 0, 0, 0, 0x66},  // month 13
         {0x3C, 0x30, 0x31, 0x09},
     };
@@ -350,7 +356,8 @@ TEST(SimLogger, ParameterWriteIsAdoptedAndRestartsTheRecording) {
     c.growRecords = true;
     SimLogger logger(c, testNow());
     const DateTime writeTime = testNow() + 30.0 / kSecondsPerDay;
-    const auto ackAnswer = logger.answer(parameterFrame(1, writtenParameters(), writeTime), writeTime);
+    const auto ackAnswer =
+        logger.answer(parameterFrame(1, writtenParameters(), writeTime), writeTime);
     ASSERT_TRUE(ackAnswer);
     EXPECT_EQ(*ackAnswer, (Bytes{0x3C, 0x30, 0x31, 0x47, 0x09}));
     const SimState& s = logger.state();

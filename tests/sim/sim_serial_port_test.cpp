@@ -14,7 +14,8 @@ using testing::testNow;
 class SimSerialPortTest : public ::testing::Test {
 protected:
     SimSerialPort makePort(bool pace) {
-        return SimSerialPort(logger_, [this] { return nowMs_; }, pace, [] { return testNow(); });
+        return SimSerialPort(
+            logger_, [this] { return nowMs_; }, pace, [] { return testNow(); });
     }
     LineSettings line(int baud = 9600) {
         LineSettings s;
