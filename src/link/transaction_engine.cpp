@@ -98,6 +98,8 @@ void TransactionEngine::showFailure() { inform(kFailureText, kErrorTitle, Messag
 
 void TransactionEngine::connectLogger(Variant v) {
     Guard guard(*this);
+    // A fresh "XY-002" connect is never part of an "XY-001" probe.
+    if (v == Variant::XY002) flags_.probingXY001 = false;
     settings_.ConferStyle = static_cast<std::int16_t>(v);
     state_.mode = kModeConnect;
     stopTransaction();
@@ -305,9 +307,7 @@ void TransactionEngine::answerTimeout() {
         if (connectFailed()) return;
     } else {
         showFailure();
-        flags_.restartPending = false;
-        flags_.uploadPending = false;
-        flags_.settingsPending = false;
+        abandonPending();
         if (state_.mode == kModeHistory && history_) history_->historyTimedOut();
     }
     state_.mode = kModeIdle;
@@ -324,10 +324,12 @@ void TransactionEngine::retryOrFail() {
     }
     stopTransaction();
     port_.close();
+    listener_->closePleaseWait();
     if (state_.mode == kModeConnect) {
         if (connectFailed()) return;
     } else {
         showFailure();
+        abandonPending();
     }
     state_.mode = kModeIdle;
     listener_->statusText({});
@@ -339,27 +341,35 @@ bool TransactionEngine::connectFailed() {
     if (flags_.probingXY001) {
         settings_.ConferStyle = 2;
         flags_.probingXY001 = false;
-        showFailure();
-        return false;
-    }
-    if (settings_.ConferStyle == 1) {
-        flags_.probingXY001 = false;
-        showFailure();
-        return false;
-    }
-    if (settings_.ConferStyle == 2) {
+    } else if (settings_.ConferStyle == 2) {
         // An older logger may speak only "XY-001": try it without a word.
         connectLogger(Variant::XY001);
         flags_.probingXY001 = true;
         return true;
+    } else if (settings_.ConferStyle == 1) {
+        flags_.probingXY001 = false;
     }
     showFailure();
+    abandonPending();
     return false;
 }
 
 void TransactionEngine::decoderFailed() {
     inform(kDecoderFailed, kErrorTitle, MessageIcon::Warning);
+    abandonPending();
     endExchange();
+}
+
+// An exchange failed for good: what waited for it will not happen, and must not
+// be reported by a later, unrelated success (a later connect would announce a
+// restart, a later clock command would write the parameters).
+void TransactionEngine::abandonPending() {
+    if (flags_.uploadPending && history_) history_->dropPages();
+    flags_.uploadPending = false;
+    flags_.restartPending = false;
+    flags_.settingsPending = false;
+    flags_.clockThenWrite = false;
+    state_.stopIssued = 0;
 }
 
 // ---- dispatch ---------------------------------------------------------------

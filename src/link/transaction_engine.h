@@ -29,7 +29,9 @@ namespace tarvo {
 inline constexpr std::string_view kFailureText = "操作失败。请检查串口设置和硬件连接是否正常。";
 inline constexpr std::string_view kErrorTitle = "错误";
 
-// Process-wide flags read by the command enabling.
+// Process-wide flags read by the command enabling. The pending ones (upload,
+// restart, settings, clockThenWrite) are cleared when consumed and whenever an
+// exchange finally fails, so that no later success reports them.
 struct EngineFlags {
     bool paramsAvailable = false;  // a parameter read succeeded
     bool connected = false;        // a parameter read succeeded, no restart since
@@ -132,6 +134,7 @@ private:
     // The final failure of a connect. True when the "XY-001" retry took over.
     bool connectFailed();
     void decoderFailed();
+    void abandonPending();
     // After a successful parameter read: the clock check, the flags, the pending
     // operation's report, and the set-clock exchange when the operator wants it.
     void parametersRead(Variant variant, ByteView answer);

@@ -537,7 +537,7 @@ TEST_F(EngineTest, AFinalBadAnswerReportsOnceAndEnablesTheCommandsAgain) {
     EXPECT_EQ(count(kFailureText), 1);
     ASSERT_FALSE(modeAtEnabling.empty());
     EXPECT_EQ(modeAtEnabling.back(), kModeIdle);
-    EXPECT_TRUE(engine.flags().settingsPending);  // a bad answer clears no pending flag
+    EXPECT_FALSE(engine.flags().settingsPending);  // nothing is left to report later
     EXPECT_FALSE(port.isOpen());
     EXPECT_EQ(listener.statuses.back(), "");
 }
@@ -553,6 +553,55 @@ TEST_F(EngineTest, AFinalTimeoutClearsThePendingFlags) {
     EXPECT_FALSE(engine.flags().uploadPending);
     EXPECT_FALSE(engine.flags().restartPending);
     EXPECT_EQ(listener.pleaseWaitClosed, 1);
+}
+
+TEST_F(EngineTest, AFailedReconnectLeavesNothingForALaterConnectToReport) {
+    // The stop is acknowledged, but the logger does not answer the reconnect.
+    settings.ResendTime = 1;
+    engine.setStopIssued(1);
+    port.script.push_back(reply(ack()));
+    port.script.push_back(std::nullopt);  // XY-002
+    port.script.push_back(std::nullopt);  // XY-001
+    engine.startExchange(kModeSettings, stopFrame(1), 5000, 500, 500, true);
+    ASSERT_TRUE(runUntilIdle());
+    EXPECT_EQ(count(kFailureText), 1);
+    EXPECT_FALSE(engine.flags().settingsPending);
+    EXPECT_EQ(engine.stopIssued(), 0);
+
+    // A later connect reads the parameters and reports nothing.
+    messenger.shown.clear();
+    params.workStatus = kWorkRecording;
+    port.script.push_back(reply(test::typicalLogger(kPcTime).sealed()));
+    engine.connectLogger(Variant::XY002);
+    ASSERT_TRUE(runUntilIdle());
+    EXPECT_TRUE(messenger.shown.empty());
+    EXPECT_EQ(params.workStatus, kWorkRecording);
+    EXPECT_FALSE(engine.flags().settingsChanged);
+}
+
+TEST_F(EngineTest, AFailedClockExchangeForgetsThatTheParametersWereToFollow) {
+    settings.ResendTime = 1;
+    engine.flags().clockThenWrite = true;
+    engine.setLoggerClock();
+    ASSERT_TRUE(runUntilIdle());
+    EXPECT_FALSE(engine.flags().clockThenWrite);
+    // The operator's own clock command later writes no parameters.
+    port.script.push_back(reply(ack()));
+    engine.setLoggerClock();
+    ASSERT_TRUE(runUntilIdle());
+    EXPECT_EQ(port.written.size(), 2u);
+    EXPECT_EQ(listener.clocks.size(), 1u);
+}
+
+TEST_F(EngineTest, APleaseWaitWindowGoesWhenTheWriteFinallyGetsBadAnswers) {
+    settings.ResendTime = 2;
+    port.respond = [](ByteView) { return reply({0x3C, 0x30, 0x31, 0x66}); };
+    engine.sendParameters();
+    ASSERT_TRUE(runUntilIdle());
+    EXPECT_EQ(port.written.size(), 2u);
+    EXPECT_EQ(listener.pleaseWaitShown, 1);
+    EXPECT_EQ(listener.pleaseWaitClosed, 1);
+    EXPECT_EQ(count(kFailureText), 1);
 }
 
 // ---- modes handled elsewhere ------------------------------------------------------
