@@ -58,8 +58,9 @@ struct TransactionState {
 class TransactionEngine : public TimerHandler {
 public:
     // Takes over the timers (it becomes their handler and starts the arrival
-    // watcher). `settings` and `loggerParams` belong to the caller and outlive
-    // the engine.
+    // watcher); destroying the engine stops them and detaches it, so one engine
+    // drives a TimerService at a time. `settings` and `loggerParams` belong to the
+    // caller and outlive the engine.
     TransactionEngine(TimerService& timers, SerialPort& port, Messenger& messenger,
                       ProgramSettings& settings, LoggerParameters& loggerParams);
     ~TransactionEngine() override;
