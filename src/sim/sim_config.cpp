@@ -127,7 +127,7 @@ std::string dateText(const SimDate& d) {
 // Reads the members of one JSON object, remembering the first error with the path of
 // the offending key.
 class Reader {
-  public:
+public:
     Reader(const Json& object, std::string path, std::string& error)
         : object_(object), path_(std::move(path)), error_(error) {}
 
@@ -254,7 +254,7 @@ class Reader {
         if (ok()) error_ = "\"" + pathOf(key) + "\" " + why;
     }
 
-  private:
+private:
     const Json& object_;
     std::string path_;
     std::string& error_;

@@ -22,15 +22,16 @@
 //   "interval": "00:10:00",         // 1 s .. 23:59:59
 //   "startMode": 1,                 // 0 stopped, 1 now, 2 delayed, 3 timed, 4 by hand
 //   "startDelay": "00:00:00",
-//   "startTime": "2024-01-01 00:00:00",  // when the recording began (the connect time
-//                                   // the logger reports); default: recordCount
-//                                   // intervals before the logger is created
+//   "startTime": null,              // e.g. "2024-01-01 00:00:00": when the recording
+//                                   // began (the connect time the logger reports);
+//                                   // null: recordCount intervals before the logger
+//                                   // is created, so that the last record is fresh
 //   "timedStartTime": "1899-12-30 00:00:00", "timedStopTime": ..., "lastStopTime": ...,
 //   "stopReason": 3,
 //   "stopMode": 1,                  // bits: 1 memory full, 2 by count, 4 timed
 //   "stopCount": 0, "powerMode": 0, // power mode 0 normal, 128 saving
 //   "workStatus": 1,                // 1 recording, 2 stopped
-//   "recordCount": 1008,            // records taken since the start
+//   "recordCount": 0,               // records taken since the start
 //   "recordAddress": null,          // default: 0x0C00 + the write position in bytes
 //   "overflowCount": null,          // default: times the memory has wrapped
 //   "growRecords": true,            // while recording, one more record per interval
@@ -42,24 +43,27 @@
 //   "trickleByteMs": 50,            // time per byte of a "trickle" answer
 //   "seed": 1,                      // drives the fault rates and the garbage bytes
 //   "channels": [                   // up to 8; "channel" defaults to the position
-//     { "channel": 0, "type": 1, "unit": 1, "dataLength": 2,
-//       "rangeLow": -40, "rangeHigh": 85,  // must fit the logger's range encoding
-//       "curve": 0, "started": true, "record": true,
-//       "alarm": true, "alarmLow": 17, "alarmHigh": 27,
-//       "samples": [21.5, 21.7],    // recorded values, record 0 first; records past the
-//                                   // end come from the generator, else the live base
-//       "generator": { "base": 22, "dailyAmplitude": 5, "noise": 0.4, "seed": 7 },
+//     { "channel": 0, "type": 0, "unit": 0, "dataLength": 2,
+//       "rangeLow": 0, "rangeHigh": 100,  // must fit the logger's range encoding
+//       "curve": 0, "started": false, "record": false,
+//       "alarm": false, "alarmLow": 0, "alarmHigh": 0,
+//       "samples": [],              // recorded values, record 0 first, e.g. [21.5, 21.7];
+//                                   // records past the end (and every record after a
+//                                   // restart) come from the generator, else the live base
+//       "generator": null,          // e.g. { "base": 22, "dailyAmplitude": 5,
+//                                   //        "noise": 0.4, "seed": 7 }:
 //                                   // base + amplitude at 14:00 (a daily cosine) + noise
-//       "live": { "base": 23.4, "drift": 1.2 } }  // live value wanders within ±drift
+//       "live": { "base": 0, "drift": 0 } }  // live value wanders within ±drift
 //   ],
-//   "faults": [                     // applied to answers, first matching entry wins
-//     { "kind": "noAnswer",         // noAnswer, badChecksum, truncated, trickle, garbage
-//       "command": "any",           // any, connect, secondBlock, history, live, write,
+//   "faults": []                    // applied to answers, e.g.
+//     [{ "kind": "noAnswer",        // noAnswer, badChecksum, truncated, trickle, garbage
+//        "command": "any",          // any, connect, secondBlock, history, live, write,
 //                                   // stop, power, reset, clock, smsNumbers, smsPassword
-//       "skip": 0,                  // matching answers let through first
-//       "next": 2,                  // then this many answers get the fault, or
-//       "rate": 0.1 }               // each matching answer with this probability
-//   ]
+//        "skip": 0,                 // matching answers let through first,
+//        "next": 2,                 // then this many answers get the fault,
+//        "rate": 0.1 }]             // then each one with this probability.
+//                                   // Every entry counts every answer of its command;
+//                                   // when several fire, the first listed wins.
 // }
 
 #include <array>

@@ -15,6 +15,18 @@
 //      modes and times, stop count, power mode, record and alarm channels, curves,
 //      alarm limits);
 //   5  as 4, and restores the configured clock offset.
+//
+// History upload (device type not 0): the first request (or any request when no
+// upload is under way) sends page 0 of the memory as it is at that moment; each
+// "next" request the following page; "same again" repeats the last page sent. Asked
+// past the end, it repeats the last page once more and the upload is over. Any other
+// command, and ten seconds without a history request, also end an upload. Like the
+// real logger it cannot tell a resent "next" from a new one: it sends the next page.
+// Device type 0 sends the whole memory in one answer to every request.
+//
+// Faults act on the answer of a command that took effect: "noAnswer" loses the
+// answer, not the command. Scripted faults (injectFault) are consulted before the
+// configured ones.
 
 #include <array>
 #include <cstdint>

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <random>
 
 #include "core/codecs.h"
 #include "link/frames.h"
@@ -551,6 +552,44 @@ TEST(SimLogger, FaultRatesFollowTheSeed) {
     const auto lost = std::count(a.begin(), a.end(), 'x');
     EXPECT_GT(lost, 30);
     EXPECT_LT(lost, 90);
+}
+
+}  // namespace
+}  // namespace tarvo
+
+namespace tarvo {
+namespace {
+
+TEST(SimLogger, RandomFramesNeverUpsetIt) {
+    std::mt19937 random(5);
+    SimConfig c = testing::smallConfig();
+    c.growRecords = true;
+    SimLogger logger(c, testing::testNow());
+    for (int i = 0; i < 20000; ++i) {
+        // Sizes of the real commands, and any other.
+        const std::size_t sizes[] = {6, 11, 12, 14, 39, 41, 185};
+        const std::size_t size =
+            i % 8 < 7 ? sizes[i % 8] : std::uniform_int_distribution<std::size_t>(0, 300)(random);
+        Bytes f(size);
+        for (auto& b : f) b = static_cast<std::uint8_t>(random());
+        // Most frames look like commands to this logger, so that the parsers run.
+        if (f.size() >= 6 && i % 5 != 0) {
+            f[0] = f.size() == 6 ? 0x23 : 0x25;
+            f[1] = 0x30;
+            f[2] = 0x31;
+            if (f[0] == 0x23) f[5] = 0x66;
+            if (f[0] == 0x25) {
+                f[4] = std::array<std::uint8_t, 5>{0x46, 0x10, 0x47, 0x48, 0x49}[random() % 5];
+                f[5] = static_cast<std::uint8_t>(f.size() - 6);
+            }
+            if (f.size() == 185) f[184] = checksum(f, 6, 183);
+        }
+        const auto a = logger.answer(f, testing::testNow() + i / 100.0);
+        if (a) {
+            ASSERT_FALSE(a->empty());
+        }
+    }
+    EXPECT_TRUE(logger.answer(connectFrame(1, Variant::XY002), testing::testNow() + 300));
 }
 
 }  // namespace
