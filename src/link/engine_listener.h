@@ -11,7 +11,7 @@
 namespace tarvo {
 
 class EngineListener {
-public:
+  public:
     virtual ~EngineListener() = default;
     // A frame was sent: its hex echo replaces the text of the command echo box.
     virtual void commandEcho(const std::string& /*text*/) {}
@@ -38,7 +38,7 @@ public:
 // The history upload's share of the exchange (mode 6). Holds the pages gathered
 // so far and starts the next page request through the engine.
 class HistoryUploadHandler {
-public:
+  public:
     virtual ~HistoryUploadHandler() = default;
     // A complete answer in mode 6. Returns false when the answer fails its test
     // and the engine is to resend the request (or report the failure after the
@@ -58,7 +58,7 @@ public:
 
 // Live sampling's share (mode 9 and the one-second live clock).
 class LiveSampleHandler {
-public:
+  public:
     virtual ~LiveSampleHandler() = default;
     // An accepted live answer; the engine ends the exchange afterwards.
     virtual void liveAnswer(ByteView answer) = 0;

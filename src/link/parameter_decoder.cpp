@@ -22,7 +22,7 @@ constexpr int kBlock1Shift = -99;
 
 // Bounds-checked view of an answer, addressed by "XY-002" positions.
 class Positions {
-public:
+  public:
     Positions(ByteView bytes, int shift) : bytes_(bytes), shift_(shift) {}
 
     // Whether the `count` bytes from `pos` on are all in the answer.
@@ -46,14 +46,16 @@ public:
         return at(pos) * 256 + at(pos + 1);
     }
 
-private:
+  private:
     ByteView bytes_;
     int shift_;
 };
 
 // Sixteen-bit members hold a logger's 16-bit values as their bit pattern, so the
 // parameter write sends the same two bytes back.
-std::int16_t asInt16(int value) { return static_cast<std::int16_t>(static_cast<std::uint16_t>(value)); }
+std::int16_t asInt16(int value) {
+    return static_cast<std::int16_t>(static_cast<std::uint16_t>(value));
+}
 
 void readByte(const Positions& a, int pos, std::int16_t& member) {
     if (auto v = a.byte(pos)) member = asInt16(*v);
@@ -120,8 +122,10 @@ void decodeChannelBlock(const Positions& a, LoggerParameters& p) {
         readByte(a, 6 + i, p.channelType[ch]);
         readByte(a, 14 + i, p.channelUnit[ch]);
         readByte(a, 22 + i, p.channelDataLength[ch]);
-        if (a.has(30 + 2 * i, 2)) p.rangeLow[ch] = decodeScaledLong(a.at(30 + 2 * i), a.at(31 + 2 * i));
-        if (a.has(46 + 2 * i, 2)) p.rangeHigh[ch] = decodeScaledLong(a.at(46 + 2 * i), a.at(47 + 2 * i));
+        if (a.has(30 + 2 * i, 2))
+            p.rangeLow[ch] = decodeScaledLong(a.at(30 + 2 * i), a.at(31 + 2 * i));
+        if (a.has(46 + 2 * i, 2))
+            p.rangeHigh[ch] = decodeScaledLong(a.at(46 + 2 * i), a.at(47 + 2 * i));
         readByte(a, 62 + i, p.curveNumber[ch]);
     }
     readByte(a, 70, p.uploadWord1);
@@ -154,7 +158,8 @@ void decodeRecordBlock(const Positions& a, LoggerParameters& p, bool xy001) {
     readByte(a, 160, p.intervalHours);
     readByte(a, 161, p.intervalMinutes);
     readByte(a, 162, p.intervalSeconds);
-    if (a.has(160, 3)) p.interval = makeDuration(p.intervalHours, p.intervalMinutes, p.intervalSeconds);
+    if (a.has(160, 3))
+        p.interval = makeDuration(p.intervalHours, p.intervalMinutes, p.intervalSeconds);
     readByte(a, 163, p.startMode);
     readByte(a, 164, p.delayHours);
     readByte(a, 165, p.delayMinutes);
@@ -183,8 +188,8 @@ void decodeRecordBlock(const Positions& a, LoggerParameters& p, bool xy001) {
         if (marked && a.has(153, 2)) p.connectYear = asInt16(p.connectYear + 6);
     }
     if (a.has(153, 7)) {
-        p.lastConnectTime = makeDateTime(p.connectYear, p.connectMonth, p.connectDay,
-                                         p.connectHour, p.connectMinute, p.connectSecond);
+        p.lastConnectTime = makeDateTime(p.connectYear, p.connectMonth, p.connectDay, p.connectHour,
+                                         p.connectMinute, p.connectSecond);
     }
 
     readBe16(a, 184, p.recordChannels);
@@ -202,9 +207,13 @@ void decodeRecordBlock(const Positions& a, LoggerParameters& p, bool xy001) {
     }
 }
 
-bool startsAnswer(ByteView answer) { return !answer.empty() && answer[0] == kAnswerStart; }
+bool startsAnswer(ByteView answer) {
+    return !answer.empty() && answer[0] == kAnswerStart;
+}
 
-std::int64_t roundedMs(DateTime t) { return std::llround(t * kSecondsPerDay * 1000.0); }
+std::int64_t roundedMs(DateTime t) {
+    return std::llround(t * kSecondsPerDay * 1000.0);
+}
 
 }  // namespace
 
@@ -311,7 +320,8 @@ bool clockCheckNeeded(const LoggerParameters& p, Variant variant) {
     int k = p.deviceType();
     if (k == 240) k = kDeviceNoTimedStop;
     const bool timed = (p.stopMode & kStopTimed) != 0 || p.startMode == kStartTimed;
-    const bool special = k == kDeviceSingleAnswer || k == kDeviceNoTimedStop || k == kDeviceNoPowerMode;
+    const bool special =
+        k == kDeviceSingleAnswer || k == kDeviceNoTimedStop || k == kDeviceNoPowerMode;
     if (variant == Variant::XY002) {
         return (!special && k != kDeviceClockWhenTimed) || (k == kDeviceClockWhenTimed && timed);
     }
@@ -319,7 +329,8 @@ bool clockCheckNeeded(const LoggerParameters& p, Variant variant) {
 }
 
 DateTime clockTolerance(const LoggerParameters& p, Variant variant) {
-    const DateTime floor = variant == Variant::XY002 ? makeDuration(0, 10, 0) : makeDuration(0, 0, 10);
+    const DateTime floor =
+        variant == Variant::XY002 ? makeDuration(0, 10, 0) : makeDuration(0, 0, 10);
     return std::max(p.interval, floor);
 }
 

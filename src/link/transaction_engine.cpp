@@ -49,19 +49,23 @@ constexpr std::size_t kPasswordRefusedLength = 4;
 // running a nested event loop) is dropped: a handler that shows a message or
 // waits holds up the others, and the periodic timers fire again.
 class TransactionEngine::Guard {
-public:
+  public:
     explicit Guard(TransactionEngine& engine) : engine_(engine) { ++engine_.depth_; }
     ~Guard() { --engine_.depth_; }
     Guard(const Guard&) = delete;
     Guard& operator=(const Guard&) = delete;
 
-private:
+  private:
     TransactionEngine& engine_;
 };
 
 TransactionEngine::TransactionEngine(TimerService& timers, SerialPort& port, Messenger& messenger,
                                      ProgramSettings& settings, LoggerParameters& loggerParams)
-    : timers_(timers), port_(port), messenger_(messenger), settings_(settings), params_(loggerParams) {
+    : timers_(timers),
+      port_(port),
+      messenger_(messenger),
+      settings_(settings),
+      params_(loggerParams) {
     timers_.setHandler(this);
     timers_.setInterval(TimerId::Timeout, kInitialTimeout);
     timers_.setInterval(TimerId::Com, kReceiveInterval);
@@ -80,9 +84,13 @@ void TransactionEngine::setListener(EngineListener* listener) {
     listener_ = listener ? listener : &silent_;
 }
 
-void TransactionEngine::setHistoryHandler(HistoryUploadHandler* handler) { history_ = handler; }
+void TransactionEngine::setHistoryHandler(HistoryUploadHandler* handler) {
+    history_ = handler;
+}
 
-void TransactionEngine::setLiveHandler(LiveSampleHandler* handler) { live_ = handler; }
+void TransactionEngine::setLiveHandler(LiveSampleHandler* handler) {
+    live_ = handler;
+}
 
 Variant TransactionEngine::variant() const {
     return settings_.ConferStyle == 1 ? Variant::XY001 : Variant::XY002;
@@ -92,7 +100,9 @@ void TransactionEngine::inform(std::string_view text, std::string_view title, Me
     messenger_.show({std::string(text), std::string(title), icon, MessageButtons::Ok});
 }
 
-void TransactionEngine::showFailure() { inform(kFailureText, kErrorTitle, MessageIcon::Warning); }
+void TransactionEngine::showFailure() {
+    inform(kFailureText, kErrorTitle, MessageIcon::Warning);
+}
 
 // ---- operations -------------------------------------------------------------
 
@@ -142,9 +152,10 @@ void TransactionEngine::sendFrame(Bytes frame, int inputQueue, int outputQueue, 
     LineSettings line;
     line.port = settings_.ComPort;
     line.baudRate = settings_.BaudRate;
-    line.parity = settings_.CheckMode.empty()
-                      ? 'n'
-                      : static_cast<char>(std::tolower(static_cast<unsigned char>(settings_.CheckMode[0])));
+    line.parity =
+        settings_.CheckMode.empty()
+            ? 'n'
+            : static_cast<char>(std::tolower(static_cast<unsigned char>(settings_.CheckMode[0])));
     line.dataBits = 8;
     line.stopBits = 1;
     line.inputQueue = inputQueue;
@@ -218,9 +229,14 @@ void TransactionEngine::onTimer(TimerId id) {
     }
 }
 
+// A closed port is never polled.
+std::int32_t TransactionEngine::waitingBytes() {
+    return port_.isOpen() ? std::max<std::int32_t>(0, port_.bytesWaiting()) : 0;
+}
+
 // Bytes arriving stop the answer timeout and start the receive tick.
 void TransactionEngine::arrivalWatch() {
-    if (!port_.isOpen() || port_.bytesWaiting() <= 0) return;
+    if (waitingBytes() == 0) return;
     if (timers_.isActive(TimerId::Timeout)) timers_.stop(TimerId::Timeout);
     if (!timers_.isActive(TimerId::Com)) {
         timers_.setInterval(TimerId::Com, kReceiveInterval);
@@ -236,7 +252,8 @@ void TransactionEngine::showReceiveProgress() {
         case kModeHistory: {
             // "XY-002" pages are the announced page length plus the 9 framing bytes.
             int length = kUnknownAnswerLength;
-            if (variant() == Variant::XY002 && (params_.uploadWord1 == 0 || params_.uploadWord1 == 1)) {
+            if (variant() == Variant::XY002 &&
+                (params_.uploadWord1 == 0 || params_.uploadWord1 == 1)) {
                 length = params_.uploadWord3 + 9;
             }
             progress(state_.rxCount, 0, length);
@@ -251,7 +268,7 @@ void TransactionEngine::showReceiveProgress() {
 // The answer is complete when the input count is non-zero and the same on three
 // successive ticks.
 void TransactionEngine::receiveTick() {
-    const std::int32_t n = port_.isOpen() ? port_.bytesWaiting() : 0;
+    const std::int32_t n = waitingBytes();
     if (n != state_.rxCount || state_.rxCount == 0) {
         state_.rxCount = n;
         showReceiveProgress();
@@ -266,8 +283,8 @@ void TransactionEngine::receiveTick() {
     // Read the whole answer, however large. After a failed read the answer is
     // what did arrive, and it is tested as it stands.
     Bytes answer;
-    answer.reserve(static_cast<std::size_t>(n));
-    if (!port_.read(static_cast<std::size_t>(n), answer)) inform(kReadFailed, {}, MessageIcon::None);
+    if (!port_.read(static_cast<std::size_t>(n), answer))
+        inform(kReadFailed, {}, MessageIcon::None);
     if (answer.size() > static_cast<std::size_t>(n)) answer.resize(static_cast<std::size_t>(n));
     state_.rxCount = 0;
     dispatch(answer);
@@ -281,7 +298,7 @@ void TransactionEngine::answerTimeout() {
         port_.close();
         return;
     }
-    const std::int32_t n = port_.isOpen() ? port_.bytesWaiting() : 0;
+    const std::int32_t n = waitingBytes();
     if (n > 0 && state_.rxCount < n) {  // the answer is still coming
         state_.rxCount = n;
         return;
@@ -289,7 +306,8 @@ void TransactionEngine::answerTimeout() {
     state_.rxCount = 0;
     if (state_.sendCount < settings_.ResendTime) {
         // The parameter write carries the time it is sent.
-        if (state_.mode == kModeWriteParameters) restampParameterFrame(state_.currentFrame, timers_.now());
+        if (state_.mode == kModeWriteParameters)
+            restampParameterFrame(state_.currentFrame, timers_.now());
         sendFrame(state_.currentFrame, kResendInputQueue, kResendOutputQueue,
                   timers_.interval(TimerId::Timeout));
         return;
@@ -465,8 +483,8 @@ void TransactionEngine::parametersRead(Variant v, ByteView answer) {
     listener_->liveWindowReset();
 
     enum class Report { Upload, Restart, Settings, None };
-    const Report report = flags_.uploadPending    ? Report::Upload
-                          : flags_.restartPending ? Report::Restart
+    const Report report = flags_.uploadPending     ? Report::Upload
+                          : flags_.restartPending  ? Report::Restart
                           : flags_.settingsPending ? Report::Settings
                                                    : Report::None;
     // A successful stop leaves the logger stopped; show it so in the list.

@@ -56,7 +56,7 @@ struct TransactionState {
 };
 
 class TransactionEngine : public TimerHandler {
-public:
+  public:
     // Takes over the timers (it becomes their handler and starts the arrival
     // watcher); destroying the engine stops them and detaches it, so one engine
     // drives a TimerService at a time. `settings` and `loggerParams` belong to the
@@ -123,9 +123,10 @@ public:
 
     void onTimer(TimerId id) override;
 
-private:
+  private:
     class Guard;
 
+    std::int32_t waitingBytes();
     void arrivalWatch();
     void receiveTick();
     void answerTimeout();

@@ -4,7 +4,9 @@ namespace tarvo {
 
 VirtualTimers::VirtualTimers(DateTime start) : start_(start) {}
 
-void VirtualTimers::setHandler(TimerHandler* handler) { handler_ = handler; }
+void VirtualTimers::setHandler(TimerHandler* handler) {
+    handler_ = handler;
+}
 
 void VirtualTimers::setInterval(TimerId id, int ms) {
     Timer& t = timers_[index(id)];
@@ -12,7 +14,9 @@ void VirtualTimers::setInterval(TimerId id, int ms) {
     if (t.active) t.due = elapsed_ + period(t);
 }
 
-int VirtualTimers::interval(TimerId id) const { return timers_[index(id)].interval; }
+int VirtualTimers::interval(TimerId id) const {
+    return timers_[index(id)].interval;
+}
 
 void VirtualTimers::start(TimerId id) {
     Timer& t = timers_[index(id)];
@@ -21,15 +25,21 @@ void VirtualTimers::start(TimerId id) {
     t.due = elapsed_ + period(t);
 }
 
-void VirtualTimers::stop(TimerId id) { timers_[index(id)].active = false; }
+void VirtualTimers::stop(TimerId id) {
+    timers_[index(id)].active = false;
+}
 
-bool VirtualTimers::isActive(TimerId id) const { return timers_[index(id)].active; }
+bool VirtualTimers::isActive(TimerId id) const {
+    return timers_[index(id)].active;
+}
 
 DateTime VirtualTimers::now() const {
     return start_ + static_cast<double>(elapsed_) / 1000.0 / kSecondsPerDay;
 }
 
-std::int64_t VirtualTimers::elapsedMs() const { return elapsed_; }
+std::int64_t VirtualTimers::elapsedMs() const {
+    return elapsed_;
+}
 
 void VirtualTimers::sleep(int ms) {
     if (ms > 0) elapsed_ += ms;

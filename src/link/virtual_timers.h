@@ -24,7 +24,7 @@
 namespace tarvo {
 
 class VirtualTimers : public TimerService {
-public:
+  public:
     explicit VirtualTimers(DateTime start = 0);
 
     void setHandler(TimerHandler* handler) override;
@@ -49,7 +49,7 @@ public:
     // Ticks fired since construction.
     std::int64_t ticksFired() const { return ticks_; }
 
-private:
+  private:
     struct Timer {
         int interval = 0;
         bool active = false;

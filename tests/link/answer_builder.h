@@ -10,7 +10,7 @@
 namespace tarvo::test {
 
 class Xy002Answer {
-public:
+  public:
     explicit Xy002Answer(int address = 1) : b_(335, 0) {
         b_[0] = 0x3C;
         const auto a = encodeAddress(address);
@@ -24,7 +24,8 @@ public:
     }
     // date8: year high, year low, month, day, hour, minute, second, one more byte.
     Xy002Answer& date8(int pos, const CivilTime& t, int eighth = 0) {
-        return put(pos, {t.year >> 8, t.year & 0xFF, t.month, t.day, t.hour, t.minute, t.second, eighth});
+        return put(
+            pos, {t.year >> 8, t.year & 0xFF, t.month, t.day, t.hour, t.minute, t.second, eighth});
     }
     // The "XY-002" answer with its checksum in the last byte.
     Bytes sealed() const {
@@ -49,7 +50,7 @@ public:
         return out;
     }
 
-private:
+  private:
     Bytes b_;
 };
 

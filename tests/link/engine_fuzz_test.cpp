@@ -16,7 +16,7 @@ namespace {
 using test::Reply;
 
 class RandomMessenger : public Messenger {
-public:
+  public:
     explicit RandomMessenger(std::mt19937& rng) : rng_(rng) {}
     int shown = 0;
     Answer show(const Message& m) override {
@@ -25,13 +25,13 @@ public:
         return rng_() % 2 ? Answer::Yes : Answer::No;
     }
 
-private:
+  private:
     std::mt19937& rng_;
 };
 
 // Takes pages until a few have come, then ends the upload like the real one.
 class RandomHistory : public HistoryUploadHandler {
-public:
+  public:
     RandomHistory(TransactionEngine& engine, std::mt19937& rng) : engine_(engine), rng_(rng) {}
     bool historyAnswer(ByteView answer) override {
         if (answer.empty() || rng_() % 4 == 0) return false;
@@ -47,14 +47,14 @@ public:
     bool showUploadedHistory() override { return rng_() % 2; }
     void dropPages() override { pages_ = 0; }
 
-private:
+  private:
     TransactionEngine& engine_;
     std::mt19937& rng_;
     int pages_ = 0;
 };
 
 class CountingLive : public LiveSampleHandler {
-public:
+  public:
     void liveAnswer(ByteView) override {}
     void liveTimedOut() override {}
     void liveTick() override {}
@@ -67,11 +67,21 @@ int pick(std::mt19937& rng, std::initializer_list<int> values) {
 Bytes randomAnswer(std::mt19937& rng) {
     std::size_t size = 0;
     switch (rng() % 5) {
-        case 0: size = rng() % 8; break;
-        case 1: size = rng() % 400; break;
-        case 2: size = static_cast<std::size_t>(pick(rng, {4, 5, 110, 111, 199, 335})); break;
-        case 3: size = rng() % 12001; break;
-        default: size = rng() % 2000; break;
+        case 0:
+            size = rng() % 8;
+            break;
+        case 1:
+            size = rng() % 400;
+            break;
+        case 2:
+            size = static_cast<std::size_t>(pick(rng, {4, 5, 110, 111, 199, 335}));
+            break;
+        case 3:
+            size = rng() % 12001;
+            break;
+        default:
+            size = rng() % 2000;
+            break;
     }
     Bytes b(size);
     for (auto& x : b) x = static_cast<std::uint8_t>(rng());
@@ -80,10 +90,18 @@ Bytes randomAnswer(std::mt19937& rng) {
         b[0] = 0x3C;
         const int last = static_cast<int>(b.size()) - 1;
         switch (rng() % 4) {
-            case 0: b[static_cast<std::size_t>(last)] = 0x66; break;
-            case 1: b[static_cast<std::size_t>(last)] = 0x09; break;
-            case 2: b[static_cast<std::size_t>(last)] = checksum(b, 6, last - 1); break;
-            default: b[static_cast<std::size_t>(last)] = checksum(b, 5, last - 1); break;
+            case 0:
+                b[static_cast<std::size_t>(last)] = 0x66;
+                break;
+            case 1:
+                b[static_cast<std::size_t>(last)] = 0x09;
+                break;
+            case 2:
+                b[static_cast<std::size_t>(last)] = checksum(b, 6, last - 1);
+                break;
+            default:
+                b[static_cast<std::size_t>(last)] = checksum(b, 5, last - 1);
+                break;
         }
         if (b.size() > 4 && rng() % 4 == 0) b[4] = 0x09;
     }
@@ -122,10 +140,18 @@ TEST(EngineFuzz, RandomAnswersInEveryModeNeverCrashOrHang) {
         };
 
         switch (rng() % 9) {
-            case 0: engine.connectLogger(Variant::XY002); break;
-            case 1: engine.connectLogger(Variant::XY001); break;
-            case 2: engine.setLoggerClock(); break;
-            case 3: engine.sendParameters(); break;
+            case 0:
+                engine.connectLogger(Variant::XY002);
+                break;
+            case 1:
+                engine.connectLogger(Variant::XY001);
+                break;
+            case 2:
+                engine.setLoggerClock();
+                break;
+            case 3:
+                engine.sendParameters();
+                break;
             default: {
                 const int mode = pick(rng, {kModeIdle, kModeSecondBlock, kModeHistory, kModeLive,
                                             kModeSettings, kModeSmsNumbers, kModeSmsPassword, 77});

@@ -18,7 +18,7 @@ namespace {
 const DateTime kPcNow = makeDateTime(2024, 3, 5, 10, 0, 0);
 
 class EngineSimTest : public ::testing::Test {
-protected:
+  protected:
     void start(SimConfig config) {
         engine.reset();  // one engine drives the timers at a time
         logger = std::make_unique<SimLogger>(std::move(config), kPcNow);

@@ -38,7 +38,7 @@ TEST(VirtualTimers, TicksFireInTimeOrderFromOneIntervalAfterTheStart) {
     t.start(TimerId::Com);
     t.advance(300);
     const std::vector<std::pair<TimerId, std::int64_t>> expected{
-        {TimerId::Serial, 90}, {TimerId::Com, 100}, {TimerId::Serial, 180},
+        {TimerId::Serial, 90}, {TimerId::Com, 100},    {TimerId::Serial, 180},
         {TimerId::Com, 200},   {TimerId::Serial, 270}, {TimerId::Com, 300}};
     EXPECT_EQ(log.ticks, expected);
     EXPECT_EQ(t.elapsedMs(), 300);
@@ -56,8 +56,8 @@ TEST(VirtualTimers, SettingTheIntervalRestartsARunningTimerButStartDoesNot) {
     t.advance(60);
     ASSERT_EQ(log.ticks.size(), 1u);
     EXPECT_EQ(log.ticks[0].second, 200);
-    t.advance(100);                          // now 310, next due 400
-    t.setInterval(TimerId::Timeout, 200);    // restarts: due at 510
+    t.advance(100);                        // now 310, next due 400
+    t.setInterval(TimerId::Timeout, 200);  // restarts: due at 510
     t.advance(190);
     EXPECT_EQ(log.ticks.size(), 1u);
     t.advance(10);
@@ -89,8 +89,8 @@ TEST(VirtualTimers, ASleepHoldsTicksUpAndAMissedTimerFiresOnceAfterwards) {
     // Serial at 90 sleeps until 1090; then Com (due at 100) and Serial (due at
     // 180) fire once each, and the rhythms go on: Com 1100, Serial 1170, Com 1200.
     const std::vector<std::pair<TimerId, std::int64_t>> expected{
-        {TimerId::Serial, 90},  {TimerId::Com, 1090},    {TimerId::Serial, 1090},
-        {TimerId::Com, 1100},   {TimerId::Serial, 1170}, {TimerId::Com, 1200}};
+        {TimerId::Serial, 90}, {TimerId::Com, 1090},    {TimerId::Serial, 1090},
+        {TimerId::Com, 1100},  {TimerId::Serial, 1170}, {TimerId::Com, 1200}};
     EXPECT_EQ(log.ticks, expected);
     EXPECT_NEAR(t.now(), makeDateTime(2006, 3, 7, 0, 0, 1) + 0.2 / kSecondsPerDay, 1e-9);
 }
@@ -112,12 +112,16 @@ TEST(VirtualTimers, RunUntilStopsAtTheFirstTickAfterWhichTheConditionHolds) {
 
 const CivilTime kPcTime{2006, 3, 7, 12, 0, 0};
 
-Bytes ack() { return {0x3C, 0x30, 0x31, 0x09}; }
+Bytes ack() {
+    return {0x3C, 0x30, 0x31, 0x09};
+}
 
-Reply reply(Bytes bytes, int delayMs = 30) { return Reply{std::move(bytes), delayMs}; }
+Reply reply(Bytes bytes, int delayMs = 30) {
+    return Reply{std::move(bytes), delayMs};
+}
 
 class EngineTest : public ::testing::Test {
-protected:
+  protected:
     EngineTest() { engine.setListener(&listener); }
 
     bool runUntilIdle(std::int64_t limitMs = 60000) {
@@ -702,7 +706,9 @@ struct FakeLive : LiveSampleHandler {
     std::vector<Bytes> answers;
     int timedOut = 0;
     int ticks = 0;
-    void liveAnswer(ByteView answer) override { answers.emplace_back(answer.begin(), answer.end()); }
+    void liveAnswer(ByteView answer) override {
+        answers.emplace_back(answer.begin(), answer.end());
+    }
     void liveTimedOut() override { ++timedOut; }
     void liveTick() override { ++ticks; }
 };

@@ -27,7 +27,7 @@ struct Reply {
 };
 
 class ScriptedPort : public SerialPort {
-public:
+  public:
     explicit ScriptedPort(const VirtualTimers& clock) : clock_(clock) {}
 
     // Answers given to the writes, one per write, in order; std::nullopt is silence.
@@ -98,7 +98,7 @@ public:
         pending_.clear();
     }
 
-private:
+  private:
     struct Chunk {
         std::int64_t at;
         Bytes bytes;
@@ -109,9 +109,10 @@ private:
         std::size_t from = 0;
         for (std::size_t i = 0; i < parts; ++i) {
             const std::size_t to = size * (i + 1) / parts;
-            pending_.push_back({clock_.elapsedMs() + r.delayMs + static_cast<std::int64_t>(i) * r.gapMs,
-                                Bytes(r.bytes.begin() + static_cast<long>(from),
-                                      r.bytes.begin() + static_cast<long>(to))});
+            pending_.push_back(
+                {clock_.elapsedMs() + r.delayMs + static_cast<std::int64_t>(i) * r.gapMs,
+                 Bytes(r.bytes.begin() + static_cast<long>(from),
+                       r.bytes.begin() + static_cast<long>(to))});
             from = to;
         }
     }
@@ -122,7 +123,7 @@ private:
 };
 
 class RecordingMessenger : public Messenger {
-public:
+  public:
     std::vector<Message> shown;
     // Answers to questions, in order; when empty, `otherwise`.
     std::deque<Answer> answers;
@@ -144,7 +145,7 @@ public:
 };
 
 class RecordingListener : public EngineListener {
-public:
+  public:
     std::vector<std::string> echoes;
     std::vector<std::string> statuses;
     std::vector<DateTime> clocks;

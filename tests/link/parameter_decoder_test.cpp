@@ -14,9 +14,13 @@ using test::Xy002Answer;
 
 const CivilTime kClock{2006, 3, 7, 12, 0, 0};
 
-DateTime secondsLater(DateTime t, double seconds) { return t + seconds / kSecondsPerDay; }
+DateTime secondsLater(DateTime t, double seconds) {
+    return t + seconds / kSecondsPerDay;
+}
 
-void expectSameTime(DateTime a, DateTime b) { EXPECT_NEAR(a, b, 0.5 / kSecondsPerDay); }
+void expectSameTime(DateTime a, DateTime b) {
+    EXPECT_NEAR(a, b, 0.5 / kSecondsPerDay);
+}
 
 TEST(ParameterDecoder, RecordWidthCountsOneBytePerByteCodeAndTotalSpaceTruncates) {
     struct Case {
@@ -59,8 +63,10 @@ TEST(ParameterDecoder, Text16DropsZeroUnitsInXY002AndTrimsSpacesInXY001) {
         // A zero unit inside the text stays in XY-001.
         {{0x41, 0, 0, 0, 0x42, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}, false, std::string("A\0B", 3)},
         // A surrogate pair (U+1F600) and a lone high surrogate.
-        {{0x3D, 0xD8, 0x00, 0xDE, 0x3D, 0xD8, 0x41, 0, 0, 0, 0, 0, 0, 0, 0, 0}, true,
-         "\xF0\x9F\x98\x80\xEF\xBF\xBD" "A"},
+        {{0x3D, 0xD8, 0x00, 0xDE, 0x3D, 0xD8, 0x41, 0, 0, 0, 0, 0, 0, 0, 0, 0},
+         true,
+         "\xF0\x9F\x98\x80\xEF\xBF\xBD"
+         "A"},
     };
     for (const auto& c : cases) EXPECT_EQ(decodeText16(c.bytes, c.skip), c.text);
 }
@@ -95,7 +101,9 @@ TEST(ParameterDecoder, FirmwareBefore2006WithMarkerMovesTheConnectYearOnBySix) {
     };
     for (const auto& c : cases) {
         Xy002Answer a;
-        a.put(107, {c.firmwareYearByte, 1, 1}).put(153, {20, 0, 3, 7, 8, 30, 15}).put(179, c.marker);
+        a.put(107, {c.firmwareYearByte, 1, 1})
+            .put(153, {20, 0, 3, 7, 8, 30, 15})
+            .put(179, c.marker);
         LoggerParameters p;
         ASSERT_TRUE(decodeXY002(a.sealed(), p));
         EXPECT_EQ(p.connectYear, c.connectYear);
@@ -250,7 +258,7 @@ LoggerParameters withTimes() {
     p.timedStartTime = makeDateTime(2006, 3, 8, 0, 0, 0);
     p.timedStopTime = makeDateTime(2006, 3, 9, 0, 0, 0);
     p.interval = makeDuration(0, 10, 0);
-    p.stopCount = 6;        // one hour of records
+    p.stopCount = 6;  // one hour of records
     p.effectiveCapacity = 144 * 2;
     p.channelDataLength[0] = 2;
     p.startedChannels = 1;  // totalSpace 144: one day
@@ -337,7 +345,7 @@ TEST(ParameterDecoder, ClockCheckDependsOnDeviceTypeVariantAndTimedOperation) {
         bool xy001;
     };
     const Case cases[] = {
-        {1, false, true, true},     {0, false, false, false},  {0, true, false, true},
+        {1, false, true, true},     {0, false, false, false},   {0, true, false, true},
         {252, false, false, false}, {240, false, false, false}, {252, true, false, true},
         {253, false, false, true},  {253, true, true, true},    {254, false, false, false},
         {254, true, false, true},   {255, false, true, true},
@@ -348,8 +356,10 @@ TEST(ParameterDecoder, ClockCheckDependsOnDeviceTypeVariantAndTimedOperation) {
             p.deviceBytes[3] = static_cast<std::int16_t>(c.deviceType);
             if (c.timed && how == 0) p.stopMode = kStopTimed | kStopMemoryFull;
             if (c.timed && how == 1) p.startMode = kStartTimed;
-            EXPECT_EQ(clockCheckNeeded(p, Variant::XY002), c.xy002) << c.deviceType << " " << c.timed;
-            EXPECT_EQ(clockCheckNeeded(p, Variant::XY001), c.xy001) << c.deviceType << " " << c.timed;
+            EXPECT_EQ(clockCheckNeeded(p, Variant::XY002), c.xy002)
+                << c.deviceType << " " << c.timed;
+            EXPECT_EQ(clockCheckNeeded(p, Variant::XY001), c.xy001)
+                << c.deviceType << " " << c.timed;
         }
     }
 }
@@ -390,8 +400,9 @@ TEST(ParameterDecoder, FirmwareIsRecentWhenDatedAfterTheTwentyFifthOfFebruary200
         int y, m, d;
         bool recent;
     };
-    for (const Case c : {Case{2005, 2, 25, false}, Case{2005, 2, 26, true}, Case{2004, 12, 31, false},
-                         Case{2005, 3, 1, true}, Case{2006, 1, 1, true}}) {
+    for (const Case c :
+         {Case{2005, 2, 25, false}, Case{2005, 2, 26, true}, Case{2004, 12, 31, false},
+          Case{2005, 3, 1, true}, Case{2006, 1, 1, true}}) {
         LoggerParameters p;
         p.firmwareYear = static_cast<std::int16_t>(c.y);
         p.firmwareMonth = static_cast<std::int16_t>(c.m);
