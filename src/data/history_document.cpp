@@ -183,7 +183,11 @@ bool restoreHisData(HistoryDocument& doc, const std::vector<Bytes>& frames,
     if (params.overflowCount >= 1) {
         if (params.totalSpace > 0) {
             const std::int64_t total = params.totalSpace;
-            const std::int64_t h = total - (static_cast<std::int64_t>(params.recordCount) % total);
+            // When the count is a whole number of memories the write pointer is back at
+            // the start, so the stream is already in order: h is 0, not totalSpace
+            // (which would put the oldest record last).
+            const std::int64_t h =
+                (total - static_cast<std::int64_t>(params.recordCount) % total) % total;
             slot = static_cast<std::int32_t>(std::min<std::int64_t>(h + 1, n));
             base = params.loggerStartTime +
                    static_cast<double>(static_cast<std::int64_t>(params.recordCount) - total) *

@@ -79,6 +79,17 @@ TEST(RestoreHisData, WrappedMemoryPutsTheOldestRecordInSlotOne) {
         EXPECT_NEAR(times[k] - times[k - 1], kTenMinutes, 1e-9);
 }
 
+TEST(RestoreHisData, WrappedMemoryFilledAWholeNumberOfTimesIsAlreadyInOrder) {
+    LoggerParameters p = plainByteLogger();
+    p.overflowCount = 2;
+    p.totalSpace = 10;
+    p.recordCount = 20;
+    const auto r = restore({pageAnswer(0, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10})}, p);
+    ASSERT_TRUE(r.ok);
+    EXPECT_EQ(valuesOf(r.doc), (std::vector<float>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10}));
+    EXPECT_DOUBLE_EQ(r.doc.channels[0].times[0], kStart + 10 * kTenMinutes);
+}
+
 TEST(RestoreHisData, WrappedMemoryOfNoSizeReadsAsNotWrapped) {
     LoggerParameters p = plainByteLogger();
     p.overflowCount = 3;
