@@ -1,0 +1,46 @@
+#include "cli/cli_messenger.h"
+
+#include <algorithm>
+
+namespace tarvo::cli {
+
+CliMessenger::CliMessenger(bool yesToAll, std::set<std::string> impliedYes)
+    : yes_(yesToAll), impliedYes_(std::move(impliedYes)) {}
+
+Answer CliMessenger::show(const Message& m) {
+    shown_.push_back(m);
+    // Message texts use CR between lines, as message boxes do; a terminal wants LF.
+    std::string text = m.text;
+    std::replace(text.begin(), text.end(), '\r', '\n');
+    if (m.buttons != MessageButtons::Ok) {
+        const Answer answer = (yes_ || impliedYes_.count(m.text)) ? Answer::Yes : Answer::No;
+        std::fprintf(stderr, "%s [%s]\n", text.c_str(), answer == Answer::Yes ? "Yes" : "No");
+        return answer;
+    }
+    if (m.icon == MessageIcon::Warning || m.icon == MessageIcon::Critical) {
+        std::fprintf(stderr, "%s\n", text.c_str());
+    } else {
+        pending_.push_back(text);
+    }
+    return Answer::Ok;
+}
+
+void CliMessenger::finish(bool succeeded) {
+    for (const auto& text : pending_) std::fprintf(succeeded ? stdout : stderr, "%s\n", text.c_str());
+    pending_.clear();
+    std::fflush(stdout);
+    std::fflush(stderr);
+}
+
+bool CliMessenger::anyWarningShown() const {
+    return std::any_of(shown_.begin(), shown_.end(), [](const Message& m) {
+        return m.buttons == MessageButtons::Ok &&
+               (m.icon == MessageIcon::Warning || m.icon == MessageIcon::Critical);
+    });
+}
+
+bool CliMessenger::wasShown(const std::string& text) const {
+    return std::any_of(shown_.begin(), shown_.end(), [&](const Message& m) { return m.text == text; });
+}
+
+}  // namespace tarvo::cli

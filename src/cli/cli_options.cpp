@@ -1,0 +1,86 @@
+#include "cli/cli_options.h"
+
+#include <charconv>
+
+namespace tarvo::cli {
+
+const char* const kUsageText =
+    "usage: tarvo-cli [GLOBAL OPTIONS] COMMAND [ARGS]\n"
+    "\n"
+    "global options (defaults come from the settings the workstation stores):\n"
+    "  --port DEV          serial device: a path such as /dev/ttyUSB0, or COMn\n"
+    "  --address N         device address 1..100 (default 1)\n"
+    "  --baud N            line speed\n"
+    "  --parity L          n, o, e, s or m\n"
+    "  --timeout MS        standard answer timeout\n"
+    "  --resend N          transmissions of one frame before an exchange fails\n"
+    "  --protocol 1|2      1 = XY-001, 2 = XY-002 (default 2)\n"
+    "  --yes               answer Yes to every question (otherwise No)\n"
+    "  --demo              talk to the built-in simulated logger instead of a port\n"
+    "\n"
+    "commands:\n"
+    "  connect [--json]                  read the logger's parameters\n"
+    "  simulate [--config FILE.json] [--no-pace]\n"
+    "                                    serve a simulated logger on a new pseudo-terminal\n";
+
+namespace {
+
+int parseInt(const std::string& option, const std::string& text, int low, int high) {
+    int value = 0;
+    const auto* end = text.data() + text.size();
+    const auto [ptr, ec] = std::from_chars(text.data(), end, value);
+    if (ec != std::errc() || ptr != end || value < low || value > high) {
+        throw UsageError{option + ": not a number in " + std::to_string(low) + ".." +
+                         std::to_string(high) + ": " + text};
+    }
+    return value;
+}
+
+}  // namespace
+
+CommandLine parseCommandLine(const std::vector<std::string>& argv) {
+    CommandLine cl;
+    std::size_t i = 0;
+    auto value = [&](const std::string& option) -> std::string {
+        if (i + 1 >= argv.size()) throw UsageError{option + " needs a value"};
+        return argv[++i];
+    };
+    for (; i < argv.size(); ++i) {
+        const std::string& a = argv[i];
+        if (a == "--help" || a == "-h") {
+            cl.help = true;
+        } else if (a == "--port") {
+            cl.global.port = value(a);
+        } else if (a == "--address") {
+            cl.global.address = parseInt(a, value(a), 1, 100);
+        } else if (a == "--baud") {
+            cl.global.baud = parseInt(a, value(a), 1, 32767);
+        } else if (a == "--parity") {
+            const std::string p = value(a);
+            if (p.size() != 1 || std::string("noesm").find(p[0]) == std::string::npos) {
+                throw UsageError{"--parity: one of n, o, e, s, m"};
+            }
+            cl.global.parity = p;
+        } else if (a == "--timeout") {
+            cl.global.timeoutMs = parseInt(a, value(a), 1, 32767);
+        } else if (a == "--resend") {
+            cl.global.resend = parseInt(a, value(a), 1, 32767);
+        } else if (a == "--protocol") {
+            cl.global.protocol = parseInt(a, value(a), 1, 2);
+        } else if (a == "--yes") {
+            cl.global.yes = true;
+        } else if (a == "--demo") {
+            cl.global.demo = true;
+        } else if (a.rfind("--", 0) == 0 && a.size() > 2) {
+            throw UsageError{"unknown option " + a};
+        } else {
+            cl.command = a;
+            cl.args.assign(argv.begin() + static_cast<std::ptrdiff_t>(i) + 1, argv.end());
+            break;
+        }
+    }
+    if (cl.command.empty() && !cl.help) throw UsageError{"no command given"};
+    return cl;
+}
+
+}  // namespace tarvo::cli

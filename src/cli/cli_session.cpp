@@ -1,0 +1,64 @@
+#include "cli/cli_session.h"
+
+#include <QCoreApplication>
+#include <QEventLoop>
+
+#include "platform/qt_settings_store.h"
+#include "sim/pty_server.h"
+#include "sim/sim_config.h"
+
+namespace tarvo::cli {
+
+CliSession::CliSession(const GlobalOptions& o, CliMessenger& messenger) {
+    const QtSettingsStore store;
+    DisplayNames names;
+    loadSettings(store, settings_, names);
+    if (o.port) settings_.ComPort = *o.port;
+    if (o.baud) settings_.BaudRate = static_cast<std::int16_t>(*o.baud);
+    if (o.parity) settings_.CheckMode = *o.parity;
+    if (o.timeoutMs) settings_.OverTime = static_cast<std::int16_t>(*o.timeoutMs);
+    if (o.resend) settings_.ResendTime = static_cast<std::int16_t>(*o.resend);
+    if (o.protocol) settings_.ConferStyle = static_cast<std::int16_t>(*o.protocol);
+    if (o.demo) startDemo();
+
+    engine_ = std::make_unique<TransactionEngine>(timers_, port_, messenger, settings_, params_);
+    engine_->setListener(this);
+    engine_->setDeviceAddress(o.address);
+}
+
+CliSession::~CliSession() {
+    engine_.reset();
+    port_.close();
+    stopDemo_ = true;
+    if (demoThread_.joinable()) demoThread_.join();
+}
+
+void CliSession::startDemo() {
+    demo_ = std::make_unique<PtyServer>(demoConfig(), true);
+    std::string error;
+    if (!demo_->open(error)) throw UsageError{"cannot start the simulated logger: " + error};
+    settings_.ComPort = demo_->slavePath();
+    demoThread_ = std::thread([this] {
+        std::string ignored;
+        demo_->run(stopDemo_, ignored);
+    });
+}
+
+void CliSession::parametersRead() { readDone_ = true; }
+
+bool CliSession::connect() {
+    readDone_ = false;
+    engine_->connectLogger(settings_.ConferStyle);
+    runUntilIdle();
+    return readDone_;
+}
+
+void CliSession::runUntil(const std::function<bool()>& done) {
+    while (!done()) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+}
+
+void CliSession::runUntilIdle() {
+    runUntil([this] { return !engine_->busy(); });
+}
+
+}  // namespace tarvo::cli

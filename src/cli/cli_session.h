@@ -1,0 +1,59 @@
+#pragma once
+// One command-line run: the settings (the window's store, never written, with the
+// options on top), the serial line (a real port or the built-in simulated logger on
+// a pseudo-terminal), the timers on Qt's event loop, and the transaction engine.
+
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <string>
+#include <thread>
+
+#include "cli/cli_messenger.h"
+#include "cli/cli_options.h"
+#include "core/logger_parameters.h"
+#include "core/settings.h"
+#include "link/transaction_engine.h"
+#include "platform/qt_serial_port.h"
+#include "platform/qt_timer_service.h"
+
+namespace tarvo {
+class PtyServer;
+}
+
+namespace tarvo::cli {
+
+class CliSession : public EngineListener {
+public:
+    // Throws UsageError when the options cannot be honoured (no port, demo failed).
+    CliSession(const GlobalOptions& options, CliMessenger& messenger);
+    ~CliSession() override;
+
+    TransactionEngine& engine() { return *engine_; }
+    ProgramSettings& settings() { return settings_; }
+    LoggerParameters& loggerParams() { return params_; }
+
+    // Connects (the variant of ConferStyle) and runs until the exchanges are over.
+    // True when the parameters were read.
+    bool connect();
+    // Runs the event loop until no exchange is pending.
+    void runUntilIdle();
+    // Runs the event loop until `done` holds.
+    void runUntil(const std::function<bool()>& done);
+    void parametersRead() override;
+
+private:
+    void startDemo();
+
+    ProgramSettings settings_;
+    LoggerParameters params_;
+    bool readDone_ = false;
+    QtSerialPort port_;
+    QtTimerService timers_;
+    std::unique_ptr<TransactionEngine> engine_;
+    std::unique_ptr<PtyServer> demo_;
+    std::atomic<bool> stopDemo_{false};
+    std::thread demoThread_;
+};
+
+}  // namespace tarvo::cli

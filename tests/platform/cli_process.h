@@ -1,0 +1,61 @@
+#pragma once
+// Runs tarvo-cli and the simulated logger as real processes, for end-to-end tests
+// over a pseudo-terminal.
+
+#include <QProcess>
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+#include <string>
+
+namespace tarvo::testing {
+
+inline QString cliPath() { return QStringLiteral(TARVO_BINARY_DIR "/bin/tarvo-cli"); }
+
+struct CliResult {
+    int exitCode = -1;
+    std::string out;
+    std::string err;
+};
+
+// Runs tarvo-cli with the settings store pointed at an empty folder.
+inline CliResult runCli(const QStringList& args, int timeoutMs = 30000) {
+    QProcess p;
+    auto env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), QStringLiteral(TARVO_BINARY_DIR "/test-config"));
+    p.setProcessEnvironment(env);
+    p.start(cliPath(), args);
+    p.waitForFinished(timeoutMs);
+    CliResult r;
+    r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    r.out = p.readAllStandardOutput().toStdString();
+    r.err = p.readAllStandardError().toStdString();
+    return r;
+}
+
+// `tarvo-cli simulate` in the background; its device path is the first line it prints.
+class SimulatorProcess {
+public:
+    explicit SimulatorProcess(const QStringList& extraArgs = {}) {
+        process_.start(cliPath(), QStringList{QStringLiteral("simulate")} + extraArgs);
+        if (process_.waitForStarted(10000) && process_.waitForReadyRead(10000)) {
+            device_ = QString::fromUtf8(process_.readLine()).trimmed();
+        }
+    }
+    ~SimulatorProcess() {
+        process_.terminate();
+        if (!process_.waitForFinished(5000)) process_.kill();
+        process_.waitForFinished(5000);
+    }
+    SimulatorProcess(const SimulatorProcess&) = delete;
+    SimulatorProcess& operator=(const SimulatorProcess&) = delete;
+
+    const QString& device() const { return device_; }
+
+private:
+    QProcess process_;
+    QString device_;
+};
+
+}  // namespace tarvo::testing
