@@ -20,6 +20,11 @@ const char* const kUsageText =
     "\n"
     "commands:\n"
     "  connect [--json]                  read the logger's parameters\n"
+    "  upload -o FILE                    upload the history and save it as FILE (orx, mdb,\n"
+    "                                    csv, doc or txt by its last three characters)\n"
+    "  show FILE [--json]                show a logger data file\n"
+    "  convert IN OUT [--append]         save the logger data file IN as OUT; --append adds\n"
+    "                                    its records to the database OUT\n"
     "  simulate [--config FILE.json] [--no-pace]\n"
     "                                    serve a simulated logger on a new pseudo-terminal\n";
 

@@ -13,7 +13,14 @@
 #include "cli/cli_messenger.h"
 #include "cli/cli_options.h"
 #include "cli/cli_session.h"
+#include "cli/document_json.h"
 #include "cli/json_output.h"
+#include "data/channel_list.h"
+#include "data/history_document.h"
+#include "files/file_names.h"
+#include "files/template_locator.h"
+#include "link/history_upload.h"
+#include "workstation/document_commands.h"
 #include "sim/pty_server.h"
 #include "sim/sim_config.h"
 #include "workstation/property_rows.h"
@@ -58,6 +65,18 @@ std::string takeValue(std::vector<std::string>& args, const std::string& option)
     return {};
 }
 
+std::string dumpJson(const nlohmann::ordered_json& j) {
+    return j.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
+}
+
+// Reports a document command's failure on standard error.
+void reportFailure(const CommandOutcome& outcome) {
+    if (outcome.message) std::cerr << outcome.message->text << '\n';
+    if (!outcome.detail.empty() && (!outcome.message || outcome.detail != outcome.message->text)) {
+        std::cerr << "tarvo-cli: " << outcome.detail << '\n';
+    }
+}
+
 void expectNoMore(const std::vector<std::string>& args) {
     if (!args.empty()) throw UsageError{"unexpected argument " + args.front()};
 }
@@ -70,7 +89,7 @@ int runConnect(const CommandLine& cl, std::vector<std::string> args) {
     const bool ok = session.connect();
     if (ok) {
         if (json) {
-            std::cout << parametersJson(session.loggerParams()).dump(2) << '\n';
+            std::cout << dumpJson(parametersJson(session.loggerParams())) << '\n';
         } else {
             const auto rows = loggerPropertyRows(session.loggerParams(), PropertyTab::All,
                                                  Viewer{true, 255});
@@ -80,6 +99,117 @@ int runConnect(const CommandLine& cl, std::vector<std::string> args) {
     std::cout.flush();
     messenger.finish(ok);
     return ok ? kOk : kFailed;
+}
+
+// Takes the uploaded pages into a history document and saves it under the name the
+// command was given, as the window's save would.
+class UploadToFile : public HistorySink {
+public:
+    UploadToFile(std::filesystem::path path, TimerService& timers)
+        : path_(std::move(path)), timers_(timers) {}
+
+    bool showHistory(const std::vector<Bytes>& pages, const LoggerParameters& params) override {
+        HistoryDocument doc;
+        if (!restoreHisData(doc, pages, params, counter_, timers_.now(), 0)) return false;
+        channelListRows(doc);  // the curve colours the window would draw with
+        outcome_ = saveDocumentAs(doc, path_, TemplateLocator());
+        channels_ = static_cast<int>(doc.channels.size());
+        records_ = doc.sampleCount();
+        handedOver_ = true;
+        return true;
+    }
+
+    bool handedOver() const { return handedOver_; }
+    const CommandOutcome& outcome() const { return outcome_; }
+    int channels() const { return channels_; }
+    int records() const { return records_; }
+
+private:
+    std::filesystem::path path_;
+    TimerService& timers_;
+    HistoryCounter counter_;
+    CommandOutcome outcome_;
+    bool handedOver_ = false;
+    int channels_ = 0;
+    int records_ = 0;
+};
+
+int runUpload(const CommandLine& cl, std::vector<std::string> args) {
+    const std::string file = takeValue(args, "-o");
+    expectNoMore(args);
+    if (file.empty()) throw UsageError{"upload needs -o FILE"};
+    CliMessenger messenger(cl.global.yes, kImpliedYes);
+    CliSession session(cl.global, messenger);
+    bool ok = session.connect();
+    UploadToFile sink(pathFromText(file), session.engine().timers());
+    if (ok) {
+        HistoryUpload upload(session.engine(), sink);
+        upload.start(cl.global.address);
+        session.runUntilIdle();
+        // Pages handed over after a failure are saved, but the command still failed.
+        ok = sink.handedOver() && sink.outcome().ok && !messenger.anyWarningShown();
+    }
+    if (sink.handedOver() && sink.outcome().ok) {
+        std::cout << file << ": " << sink.channels() << " channels, " << sink.records()
+                  << " records\n";
+    } else if (sink.handedOver()) {
+        reportFailure(sink.outcome());
+    }
+    messenger.finish(ok);
+    return ok ? kOk : kFailed;
+}
+
+int runShow(std::vector<std::string> args) {
+    const bool json = takeFlag(args, "--json");
+    if (args.size() != 1) throw UsageError{"show needs one FILE"};
+    HistoryDocument doc;
+    const auto opened = openDocument(doc, pathFromText(args.front()), kDefaultPlotWidthTwips);
+    if (!opened) {
+        reportFailure(opened);
+        return kFailed;
+    }
+    if (json) {
+        std::cout << dumpJson(documentJson(doc)) << '\n';
+        return kOk;
+    }
+    LoggerParameters fileParams;
+    refrashParam(doc, fileParams);
+    for (const auto& row : filePropertyRows(fileParams, Viewer{true, 255})) {
+        std::cout << row.label << '\t' << row.value << '\n';
+    }
+    std::cout << '\n';
+    const char* separator = "";
+    for (const auto& column : kChannelListColumns) {
+        std::cout << separator << column.header;
+        separator = "\t";
+    }
+    std::cout << '\n';
+    for (const auto& r : channelListRows(doc)) {
+        std::cout << r.channelText << '\t' << r.typeText << '\t' << r.selectedValue << '\t'
+                  << r.unitText << '\t' << r.recordTime << '\t' << r.maxText << '\t' << r.minText
+                  << '\t' << r.meanText << '\t' << r.indexText << '\n';
+    }
+    return kOk;
+}
+
+int runConvert(std::vector<std::string> args) {
+    const bool append = takeFlag(args, "--append");
+    if (args.size() != 2) throw UsageError{"convert needs IN and OUT"};
+    HistoryDocument doc;
+    const auto opened = openDocument(doc, pathFromText(args[0]), kDefaultPlotWidthTwips);
+    if (!opened) {
+        reportFailure(opened);
+        return kFailed;
+    }
+    const TemplateLocator templates;
+    const CommandOutcome saved = append ? appendDocumentToDatabase(doc, args[1], templates)
+                                        : saveDocumentAs(doc, pathFromText(args[1]), templates);
+    if (!saved) {
+        reportFailure(saved);
+        return kFailed;
+    }
+    std::cout << pathText(saved.path) << '\n';
+    return kOk;
 }
 
 int runSimulate(std::vector<std::string> args) {
@@ -113,6 +243,9 @@ int run(int argc, char** argv) {
         if (cl.command == "simulate") return runSimulate(cl.args);
         QCoreApplication app(argc, argv);
         if (cl.command == "connect") return runConnect(cl, cl.args);
+        if (cl.command == "upload") return runUpload(cl, cl.args);
+        if (cl.command == "show") return runShow(cl.args);
+        if (cl.command == "convert") return runConvert(cl.args);
         throw UsageError{"unknown command " + cl.command};
     } catch (const UsageError& e) {
         std::fprintf(stderr, "tarvo-cli: %s\n%s", e.message.c_str(), kUsageText);

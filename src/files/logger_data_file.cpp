@@ -23,7 +23,6 @@ constexpr std::size_t kTitleBytes = 8;
 constexpr std::size_t kTypeTextBytes = 10;
 constexpr std::size_t kUnitTextBytes = 10;
 constexpr char kCaptionPrefix[] = "记录仪文件:";
-constexpr char kSaveFailedPrefix[] = "文件保存失败：";
 
 // Appends little-endian fields whatever the host's byte order.
 class ByteWriter {

@@ -79,6 +79,9 @@ ReadResult readLoggerDataFile(const std::filesystem::path& path);
 // export carry the statistics of the whole record. Run before any save or export.
 void prepareForWriting(HistoryDocument& document);
 
+// The message a failed save shows: this text followed by the path.
+inline constexpr const char* kSaveFailedPrefix = "文件保存失败：";
+
 struct SaveResult {
     bool ok = false;
     std::string message;  // for the operator: "文件保存失败：" followed by the path

@@ -1,6 +1,8 @@
 // tarvo-cli against a simulated logger served on a pseudo-terminal by another
 // process: the real serial path (QSerialPort on the pty) end to end.
 
+#include <QFile>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
@@ -46,6 +48,90 @@ TEST(CliEndToEnd, UsageErrorsExitWithTwo) {
                                     QStringList{"--parity", "x", "connect"}}) {
         EXPECT_EQ(runCli(args).exitCode, 2) << args.join(' ').toStdString();
     }
+}
+
+}  // namespace
+}  // namespace tarvo::testing
+
+namespace tarvo::testing {
+namespace {
+
+// A small logger: two channels, thirty records in pages of 64 bytes.
+QString writeSmallLoggerConfig(const QString& folder, int records) {
+    const QString path = folder + "/small.json";
+    QFile f(path);
+    f.open(QIODevice::WriteOnly);
+    f.write(QStringLiteral(R"({
+  "userName": "小号", "title": "T1", "pageSize": 64, "recordCount": %1,
+  "growRecords": false,
+  "channels": [
+    {"type": 1, "unit": 1, "dataLength": 2, "rangeLow": -40, "rangeHigh": 85,
+     "started": true, "record": true,
+     "generator": {"base": 20, "dailyAmplitude": 3, "noise": 0.2, "seed": 3}},
+    {"type": 2, "unit": 2, "dataLength": 4, "rangeLow": 0, "rangeHigh": 100,
+     "started": true, "record": true,
+     "generator": {"base": 50, "dailyAmplitude": 10, "noise": 0.5, "seed": 4}}
+  ]
+})").arg(records).toUtf8());
+    return path;
+}
+
+class CliFiles : public ::testing::Test {
+protected:
+    QTemporaryDir dir;
+    QString file(const char* name) const { return dir.path() + "/" + name; }
+};
+
+TEST_F(CliFiles, UploadSavesTheHistoryAndShowReadsItBack) {
+    SimulatorProcess sim({"--no-pace", "--config", writeSmallLoggerConfig(dir.path(), 30)});
+    const auto up = runCli({"--port", sim.device(), "upload", "-o", file("day.orx")});
+    ASSERT_EQ(up.exitCode, 0) << up.err;
+    EXPECT_NE(up.out.find("day.orx: 2 channels, 30 records"), std::string::npos) << up.out;
+    EXPECT_NE(up.err.find("是否确定上传历史数据？"), std::string::npos);
+
+    const auto shown = runCli({"show", file("day.orx"), "--json"});
+    ASSERT_EQ(shown.exitCode, 0) << shown.err;
+    const auto j = nlohmann::json::parse(shown.out);
+    EXPECT_EQ(j.at("saved"), true);
+    ASSERT_EQ(j.at("channels").size(), 2u);
+    const auto& c0 = j.at("channels").at(0);
+    EXPECT_EQ(c0.at("values").size(), 30u);
+    EXPECT_EQ(c0.at("userName"), "小号    ");  // Text(8) read back with its padding
+    EXPECT_NE(c0.at("color"), 0);              // saved with the colour the window would draw
+
+    const auto table = runCli({"show", file("day.orx")});
+    EXPECT_EQ(table.exitCode, 0);
+    EXPECT_NE(table.out.find("记录次数\t30\n"), std::string::npos);
+}
+
+TEST_F(CliFiles, UploadFromAnEmptyLoggerFailsWithTheStorageMessage) {
+    SimulatorProcess sim({"--no-pace", "--config", writeSmallLoggerConfig(dir.path(), 0)});
+    const auto up = runCli({"--port", sim.device(), "upload", "-o", file("none.orx")});
+    EXPECT_EQ(up.exitCode, 1);
+    EXPECT_NE(up.err.find("记录仪中有可能并未存储数据"), std::string::npos) << up.err;
+    EXPECT_FALSE(QFile::exists(file("none.orx")));
+}
+
+TEST_F(CliFiles, ConvertWritesEveryFormatAndRefusesABadFileWritingNothing) {
+    SimulatorProcess sim({"--no-pace", "--config", writeSmallLoggerConfig(dir.path(), 12)});
+    ASSERT_EQ(runCli({"--port", sim.device(), "upload", "-o", file("in.orx")}).exitCode, 0);
+    for (const char* out : {"out.csv", "out.txt", "out.doc", "out.mdb", "copy.orx"}) {
+        const auto r = runCli({"convert", file("in.orx"), file(out)});
+        EXPECT_EQ(r.exitCode, 0) << out << r.err;
+        EXPECT_TRUE(QFile::exists(file(out))) << out;
+    }
+    const auto appended = runCli({"convert", file("in.orx"), file("archive"), "--append"});
+    EXPECT_EQ(appended.exitCode, 0) << appended.err;
+    EXPECT_TRUE(QFile::exists(file("archive.mdb")));
+
+    QFile bad(file("bad.orx"));
+    bad.open(QIODevice::WriteOnly);
+    bad.write("not a logger file");
+    bad.close();
+    const auto refused = runCli({"convert", file("bad.orx"), file("never.csv")});
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_NE(refused.err.find("您打开的文件格式无效。"), std::string::npos);
+    EXPECT_FALSE(QFile::exists(file("never.csv")));
 }
 
 }  // namespace

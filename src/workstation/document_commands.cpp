@@ -1,0 +1,100 @@
+#include "workstation/document_commands.h"
+
+#include "files/database_export.h"
+#include "files/file_names.h"
+#include "files/logger_data_file.h"
+#include "files/text_export.h"
+
+namespace tarvo {
+
+namespace {
+
+Message saveFailedMessage(const std::filesystem::path& path) {
+    return Message{kSaveFailedPrefix + pathText(path), "错误", MessageIcon::Warning,
+                   MessageButtons::Ok};
+}
+
+CommandOutcome fromWrite(const WriteResult& r, const std::filesystem::path& path) {
+    CommandOutcome out;
+    out.ok = r.ok;
+    out.path = path;
+    if (!r.ok) {
+        out.message = saveFailedMessage(path);
+        out.detail = r.error;
+    }
+    return out;
+}
+
+CommandOutcome fromDatabase(const DatabaseResult& r, const std::filesystem::path& path) {
+    CommandOutcome out;
+    out.ok = r.ok;
+    out.path = r.path.empty() ? path : r.path;
+    if (!r.ok) {
+        // A failure the database export leaves silent is still a failure to report.
+        out.message = r.message ? *r.message : saveFailedMessage(out.path);
+        out.detail = r.reason;
+    }
+    return out;
+}
+
+}  // namespace
+
+CommandOutcome openDocument(HistoryDocument& document, const std::filesystem::path& path,
+                            int plotWidthTwips) {
+    const OpenResult r = openHistoryDocument(document, path);
+    CommandOutcome out;
+    out.ok = r.ok;
+    out.path = path;
+    if (!r.ok) {
+        out.message = Message{r.message, "", MessageIcon::Warning, MessageButtons::Ok};
+        out.detail = r.message;
+        return out;
+    }
+    document.view = ChartView{};
+    resetView(document, plotWidthTwips);
+    applyHomeViewWhenEmpty(document);
+    return out;
+}
+
+CommandOutcome saveDocumentAs(HistoryDocument& document, const std::filesystem::path& path,
+                              const TemplateLocator& templates) {
+    CommandOutcome out;
+    switch (saveFormatFor(path)) {
+        case SaveFormat::LoggerDataFile: {
+            const SaveResult r = saveHistoryDocument(document, path);
+            out.ok = r.ok;
+            out.path = path;
+            if (!r.ok) {
+                out.message = Message{r.message, "错误", MessageIcon::Warning, MessageButtons::Ok};
+                out.detail = r.detail;
+            }
+            return out;  // the logger data file sets name, caption and saved itself
+        }
+        case SaveFormat::Database:
+            out = fromDatabase(exportDatabase(document, path, templates), path);
+            break;
+        case SaveFormat::CommaSeparated:
+            out = fromWrite(exportCsv(document, path), path);
+            break;
+        case SaveFormat::WordText:
+            out = fromWrite(exportText(document, TextLayout::Document, path), path);
+            break;
+        case SaveFormat::PlainText:
+            out = fromWrite(exportText(document, TextLayout::Text, path), path);
+            break;
+    }
+    if (out.ok) {
+        document.fileName = pathText(path);
+        document.caption = "记录仪文件:" + document.fileName;
+        document.saved = true;
+    }
+    return out;
+}
+
+CommandOutcome appendDocumentToDatabase(HistoryDocument& document, const std::string& name,
+                                        const TemplateLocator& templates) {
+    const ExportSource source{document.channels, ExportOrigin::History};
+    return fromDatabase(appendDatabase(source, name, templates), pathFromText(name));
+}
+
+}  // namespace tarvo

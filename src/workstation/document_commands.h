@@ -1,0 +1,45 @@
+#pragma once
+// The document commands on a history document: open a logger data file, save or
+// export under a chosen name (the kind follows the last three characters of the
+// name), and append to a database. The window and the command line both call these.
+
+#include <filesystem>
+#include <optional>
+#include <string>
+
+#include "core/messenger.h"
+#include "data/history_document.h"
+#include "files/template_locator.h"
+
+namespace tarvo {
+
+struct CommandOutcome {
+    bool ok = false;
+    // What the operator is to be shown (failures only).
+    std::optional<Message> message;
+    // Why it failed, for the command line; empty on success.
+    std::string detail;
+    // The file written (the append may add ".mdb").
+    std::filesystem::path path;
+
+    explicit operator bool() const { return ok; }
+};
+
+// Reads a logger data file into the document and sets its home view.
+CommandOutcome openDocument(HistoryDocument& document, const std::filesystem::path& path,
+                            int plotWidthTwips);
+
+// Saves the document under `path` by its last three characters: "orx" (and any kind
+// not listed) a logger data file, "mdb" the database, "csv", "doc", "txt" the text
+// exports. On success the document takes the name, the caption "记录仪文件:" + path
+// and the saved flag, whatever the format; on failure it keeps them and the
+// operator is told.
+CommandOutcome saveDocumentAs(HistoryDocument& document, const std::filesystem::path& path,
+                              const TemplateLocator& templates);
+
+// Appends the document's records to a database (".mdb" added when the name does
+// not end in it). Name, caption and saved flag do not change.
+CommandOutcome appendDocumentToDatabase(HistoryDocument& document, const std::string& name,
+                                        const TemplateLocator& templates);
+
+}  // namespace tarvo
