@@ -98,7 +98,7 @@ struct Header {
 };
 
 // The header's checks: the channel index range must contain 1 and stay within the
-// bound, the record count must lie in 1..32767.
+// bound, the record count must lie in 1..kMaxLoggerFileRecords.
 std::optional<Header> checkHeader(std::span<const std::uint8_t, kHeaderBytes> bytes) {
     ByteReader reader{ByteView(bytes)};
     const std::int64_t first = reader.int32();
@@ -279,14 +279,7 @@ ReadResult readLoggerDataFile(const std::filesystem::path& path) {
 }
 
 void prepareForWriting(HistoryDocument& document) {
-    const std::int32_t n = document.sampleCount();
-    if (n < 1) return;
-    if (document.view.viewStart <= 1 && document.view.viewEnd >= n) return;
-    for (ChannelRecord& c : document.channels) {
-        c.maxValue = rangeMax(c.values, 1, n);
-        c.minValue = rangeMin(c.values, 1, n);
-        c.meanValue = rangeMean(c.values, 1, n);
-    }
+    if (viewShowsPart(document)) recomputeWholeStatistics(document);
 }
 
 SaveResult saveHistoryDocument(HistoryDocument& document, const std::filesystem::path& path) {

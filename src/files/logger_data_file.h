@@ -32,11 +32,13 @@ namespace tarvo {
 // The refusal of every file that cannot be opened.
 inline constexpr const char* kInvalidLoggerFileMessage = "您打开的文件格式无效。";
 
-// Bounds of what the reader accepts. The record count is held in a 16-bit counter
-// by the program's readers, so a longer file is refused. Documents hold at most
-// eight channels; the bound on the channel index range only keeps a hostile header
-// from making the reader work on absurd sizes.
-inline constexpr std::int32_t kMaxLoggerFileRecords = 32767;
+// Bounds of what the reader accepts. A logger holds at most 65,535 records (its
+// memory is addressed in 16 bits), and the program must open every file it writes,
+// so the record count may reach that; a 16-bit signed counter (32,767) would refuse
+// a full logger's upload once saved. Documents hold at most eight channels; the
+// bound on the channel index range only keeps a hostile header from making the
+// reader work on absurd sizes.
+inline constexpr std::int32_t kMaxLoggerFileRecords = 65535;
 inline constexpr std::int64_t kMaxLoggerFileChannels = 256;
 
 // Size in bytes of a file of `channels` channels and `records` records.

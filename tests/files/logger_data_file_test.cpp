@@ -212,7 +212,7 @@ TEST(LoggerDataFile, HeadersOutsideTheirBoundsAreRefused) {
     const Refusal cases[] = {
         {"record count 0", 1, 2, 0},
         {"record count -1", 1, 2, -1},
-        {"record count 32768", 1, 2, 32768},
+        {"record count 65536", 1, 2, 65536},
         {"last index below first", 1, 0, 3},
         {"range above 1", 2, 3, 3},
         {"range below 1", -3, 0, 3},
@@ -272,11 +272,11 @@ TEST(LoggerDataFile, AHugeHeaderOverASmallFileIsRefusedBeforeAnythingIsAllocated
     EXPECT_FALSE(readLoggerDataFile(scratch / "big.orx"));
 }
 
-TEST(LoggerDataFile, MoreThan32767RecordsAreWrittenButNotOpened) {
+TEST(LoggerDataFile, AFullLoggersRecordsOpenAndMoreAreRefused) {
     ScratchFolder scratch;
-    ASSERT_TRUE(writeLoggerDataFile(scratch / "most.orx", makeChannels(1, 32767)));
-    ASSERT_TRUE(writeLoggerDataFile(scratch / "over.orx", makeChannels(1, 32768)));
-    EXPECT_EQ(readLoggerDataFile(scratch / "most.orx").recordCount, 32767);
+    ASSERT_TRUE(writeLoggerDataFile(scratch / "most.orx", makeChannels(1, 65535)));
+    ASSERT_TRUE(writeLoggerDataFile(scratch / "over.orx", makeChannels(1, 65536)));
+    EXPECT_EQ(readLoggerDataFile(scratch / "most.orx").recordCount, 65535);
     EXPECT_FALSE(readLoggerDataFile(scratch / "over.orx"));
 }
 
