@@ -1,7 +1,6 @@
 #include "data/curve_reduction.h"
 
 #include <algorithm>
-#include <array>
 #include <cmath>
 #include <cstddef>
 
@@ -15,48 +14,61 @@ std::int64_t ColumnMap::column(std::int32_t k) const {
     return static_cast<std::int64_t>(std::clamp(position, -kLimit, kLimit));
 }
 
+namespace {
+
+// The last sample index in `from`..`last` that still lies in the column of `from`. The
+// column's right boundary gives the estimate; the map itself settles the rounding.
+std::int32_t lastInColumn(const ColumnMap& map, std::int32_t from, std::int32_t last) {
+    const std::int64_t c = map.column(from);
+    const double boundary =
+        map.origin + (static_cast<double>(c) + 1 - map.offset) / map.columnsPerSample;
+    std::int32_t j = last;
+    if (std::isfinite(boundary)) {
+        j = static_cast<std::int32_t>(
+            std::clamp(std::floor(boundary), static_cast<double>(from), static_cast<double>(last)));
+    }
+    while (j < last && map.column(j + 1) == c) ++j;
+    while (j > from && map.column(j) != c) --j;
+    return j;
+}
+
+}  // namespace
+
 void reduceToColumns(std::span<const float> values, std::int32_t first, std::int32_t last,
                      const ColumnMap& map, std::vector<std::int32_t>& kept) {
     first = std::max<std::int32_t>(first, 1);
-    if (values.size() < static_cast<std::size_t>(last))
+    if (values.size() < static_cast<std::size_t>(last)) {
         last = static_cast<std::int32_t>(values.size());
+    }
     if (first > last) return;
     const auto value = [&](std::int32_t k) { return values[static_cast<std::size_t>(k - 1)]; };
-
-    std::int32_t firstK = first, minK = first, maxK = first, lastK = first;
-    float low = value(first), high = low;
-    std::int64_t current = map.column(first);
-
-    const auto flush = [&] {
-        std::array<std::int32_t, 4> column{firstK, std::min(minK, maxK), std::max(minK, maxK),
-                                           lastK};
-        for (const std::int32_t k : column) {
-            if (kept.empty() || kept.back() < k) kept.push_back(k);
-        }
+    const auto keep = [&](std::int32_t k) {
+        if (kept.empty() || kept.back() < k) kept.push_back(k);
     };
 
-    for (std::int64_t next = std::int64_t{first} + 1; next <= last; ++next) {
-        const auto k = static_cast<std::int32_t>(next);
-        const float v = value(k);
-        const std::int64_t c = map.column(k);
-        if (c != current) {
-            flush();
-            current = c;
-            firstK = minK = maxK = lastK = k;
-            low = high = v;
-            continue;
+    std::int64_t from = first;
+    while (from <= last) {
+        const auto begin = static_cast<std::int32_t>(from);
+        const std::int32_t end = lastInColumn(map, begin, last);
+        std::int32_t minK = begin, maxK = begin;
+        float low = value(begin), high = low;
+        for (std::int32_t k = begin + 1; k <= end; ++k) {
+            const float v = value(k);
+            if (v < low) {
+                low = v;
+                minK = k;
+            }
+            if (v > high) {
+                high = v;
+                maxK = k;
+            }
         }
-        lastK = k;
-        if (v < low) {
-            low = v;
-            minK = k;
-        }
-        if (v > high) {
-            high = v;
-            maxK = k;
-        }
+        keep(begin);
+        keep(std::min(minK, maxK));
+        keep(std::max(minK, maxK));
+        keep(end);
+        from = std::int64_t{end} + 1;
     }
-    flush();
 }
 
 }  // namespace tarvo
