@@ -286,8 +286,9 @@ std::optional<ChartScene> redrawChart(HistoryDocument& doc, const ChartGeometry&
     const std::int64_t n = doc.sampleCount();
     const std::int64_t allowance = roundIndex(samplesPerPixel(v, pixels));
     if (n + allowance < v.viewEnd) v.viewEnd = clampToInt32(static_cast<double>(n + allowance));
-    // A view that ends before it starts has no scale to draw on.
-    if (v.viewEnd < v.viewStart) return std::nullopt;
+    // A view beyond the data may have lost its width to that limit: there is no scale
+    // to draw on, and the previous picture stays.
+    if (v.viewEnd <= v.viewStart) return std::nullopt;
 
     recomputeStatistics(doc);
 

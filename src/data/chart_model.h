@@ -141,6 +141,8 @@ std::int32_t curveStep(TrendMode trend, double scaleWidth, double plotWidthPixel
 // Rounds to the nearest integer, halves to even, into the range of an index (NaN gives 0).
 std::int32_t roundIndex(double x);
 
+// The scroll bar as a redraw leaves it. `value` is the view's start, kept inside
+// minimum..maximum; the window sets all three without taking it for an operator's move.
 struct ScrollBarState {
     std::int32_t minimum = 1;
     std::int32_t maximum = 1;
@@ -178,7 +180,7 @@ struct ChartScene {
 // samples after the last sample. Then the statistics are computed over the view (the
 // channel list is rebuilt from them by the caller) and colourless channels take their
 // default colour. Returns nothing, and the previous picture stays, when the document is
-// not loaded or the view has no width or no height.
+// not loaded or the view has no width or no height (also after the right-edge limit).
 std::optional<ChartScene> redrawChart(HistoryDocument& doc, const ChartGeometry& geometry,
                                       const ChartOptions& options);
 

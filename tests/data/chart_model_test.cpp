@@ -162,6 +162,12 @@ TEST(RedrawChart, NothingIsDrawnForAnEmptyDocumentOrAViewWithoutWidthOrHeight) {
     doc.view.viewEnd = 60;
     doc.view.viewBottom = 1000;
     EXPECT_FALSE(redrawChart(doc, screenPlot(), {}));
+
+    // A view starting past the data loses its width to the right-edge limit (198 samples
+    // on 100 pixels allow 2 past the last one).
+    doc.view = {.viewStart = 102, .viewEnd = 300, .viewTop = 1000, .viewBottom = 0};
+    EXPECT_FALSE(redrawChart(doc, screenPlot(100), {}));
+    EXPECT_EQ(doc.view.viewEnd, 102);
 }
 
 TEST(RedrawChart, AFreshDocumentShowsTheHomeView) {
