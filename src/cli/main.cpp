@@ -163,7 +163,7 @@ int runShow(std::vector<std::string> args) {
     const bool json = takeFlag(args, "--json");
     if (args.size() != 1) throw UsageError{"show needs one FILE"};
     HistoryDocument doc;
-    const auto opened = openDocument(doc, pathFromText(args.front()), kDefaultPlotWidthTwips);
+    const auto opened = openDocumentFile(doc, pathFromText(args.front()), kDefaultPlotWidthTwips);
     if (!opened) {
         reportFailure(opened);
         return kFailed;
@@ -196,7 +196,7 @@ int runConvert(std::vector<std::string> args) {
     const bool append = takeFlag(args, "--append");
     if (args.size() != 2) throw UsageError{"convert needs IN and OUT"};
     HistoryDocument doc;
-    const auto opened = openDocument(doc, pathFromText(args[0]), kDefaultPlotWidthTwips);
+    const auto opened = openDocumentFile(doc, pathFromText(args[0]), kDefaultPlotWidthTwips);
     if (!opened) {
         reportFailure(opened);
         return kFailed;

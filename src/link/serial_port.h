@@ -20,7 +20,7 @@ struct LineSettings {
     int outputQueue = 512;
 };
 
-struct OpenResult {
+struct PortOpenResult {
     bool opened = false;
     int failedSetupSteps = 0;  // line set-up steps that failed on an opened device
 };
@@ -29,7 +29,7 @@ class SerialPort {
 public:
     virtual ~SerialPort() = default;
     // Closes a port that is open, then opens and configures the device.
-    virtual OpenResult open(const LineSettings& settings) = 0;
+    virtual PortOpenResult open(const LineSettings& settings) = 0;
     virtual bool isOpen() const = 0;
     // Drops input that has arrived but was not read.
     virtual bool purgeInput() = 0;

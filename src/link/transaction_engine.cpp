@@ -161,7 +161,7 @@ void TransactionEngine::sendFrame(Bytes frame, int inputQueue, int outputQueue, 
     line.inputQueue = inputQueue;
     line.outputQueue = outputQueue;
     // A failed open shows nothing itself: it surfaces at the purge and the write.
-    const OpenResult opened = port_.open(line);
+    const PortOpenResult opened = port_.open(line);
     for (int i = 0; i < opened.failedSetupSteps; ++i) inform(kSetupFailed, {}, MessageIcon::None);
     if (!port_.purgeInput()) inform(kPurgeFailed, {}, MessageIcon::None);
     // A failed write still arms the timeout, which resends or reports.

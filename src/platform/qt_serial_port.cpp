@@ -32,13 +32,13 @@ QSerialPort::Parity parityOf(char letter) {
 
 }  // namespace
 
-OpenResult QtSerialPort::open(const LineSettings& settings) {
+PortOpenResult QtSerialPort::open(const LineSettings& settings) {
     close();
     port_.setPortName(serialDeviceName(settings.port));
     // The driver's own queue is used whatever size the command asks for: a limit on
     // Qt's buffer would cut answers larger than it.
     port_.setReadBufferSize(0);
-    OpenResult result;
+    PortOpenResult result;
     result.opened = port_.open(QIODevice::ReadWrite);
     if (!result.opened) return result;
     // Each step of the line set-up that fails counts once; the open goes on.

@@ -14,7 +14,7 @@ QString serialDeviceName(const std::string& portName);
 
 class QtSerialPort : public SerialPort {
 public:
-    OpenResult open(const LineSettings& settings) override;
+    PortOpenResult open(const LineSettings& settings) override;
     bool isOpen() const override;
     bool purgeInput() override;
     std::int32_t bytesWaiting() override;

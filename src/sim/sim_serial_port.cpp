@@ -31,7 +31,7 @@ void SimSerialPort::pump() {
     }
 }
 
-OpenResult SimSerialPort::open(const LineSettings& settings) {
+PortOpenResult SimSerialPort::open(const LineSettings& settings) {
     if (open_) close();
     pump();  // what arrived while the port was closed is lost
     if (!present_) return {};

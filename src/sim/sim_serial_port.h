@@ -30,7 +30,7 @@ public:
     // Time from the end of a command to the first byte of the answer.
     void setLatencyMs(int ms) { latencyMs_ = ms; }
 
-    OpenResult open(const LineSettings& settings) override;
+    PortOpenResult open(const LineSettings& settings) override;
     bool isOpen() const override { return open_; }
     bool purgeInput() override;
     std::int32_t bytesWaiting() override;

@@ -39,7 +39,7 @@ CommandOutcome fromDatabase(const DatabaseResult& r, const std::filesystem::path
 
 }  // namespace
 
-CommandOutcome openDocument(HistoryDocument& document, const std::filesystem::path& path,
+CommandOutcome openDocumentFile(HistoryDocument& document, const std::filesystem::path& path,
                             int plotWidthTwips) {
     const OpenResult r = openHistoryDocument(document, path);
     CommandOutcome out;

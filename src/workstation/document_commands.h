@@ -26,7 +26,7 @@ struct CommandOutcome {
 };
 
 // Reads a logger data file into the document and sets its home view.
-CommandOutcome openDocument(HistoryDocument& document, const std::filesystem::path& path,
+CommandOutcome openDocumentFile(HistoryDocument& document, const std::filesystem::path& path,
                             int plotWidthTwips);
 
 // Saves the document under `path` by its last three characters: "orx" (and any kind

@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "workstation/document_files.h"
+#include "workstation/document_commands.h"
 
 namespace tarvo {
 
@@ -318,9 +318,9 @@ int Workstation::addDocument(std::unique_ptr<HistoryWindow> window) {
 std::optional<int> Workstation::openDocument(const std::filesystem::path& path) {
     if (path.empty()) return std::nullopt;
     auto window = std::make_unique<HistoryWindow>();
-    const DocumentLoad loaded = loadHistoryFile(window->document, path);
-    if (!loaded.ok) {
-        messenger_.show({loaded.message, {}, MessageIcon::Warning, MessageButtons::Ok});
+    const CommandOutcome loaded = openDocumentFile(window->document, path, kDefaultPlotWidthTwips);
+    if (!loaded) {
+        if (loaded.message) messenger_.show(*loaded.message);
         return std::nullopt;
     }
     return addDocument(std::move(window));

@@ -46,7 +46,7 @@ class ScriptedPort : public SerialPort {
     std::vector<LineSettings> opens;
     int closes = 0;
 
-    OpenResult open(const LineSettings& settings) override {
+    PortOpenResult open(const LineSettings& settings) override {
         close();
         opens.push_back(settings);
         if (openFails) return {};
