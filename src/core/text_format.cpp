@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <optional>
 
 namespace tarvo {
 
@@ -49,13 +50,38 @@ std::string roundedMagnitude(double magnitude, int shift, int decimals) {
     return whole + '.' + digits.substr(digits.size() - decimals);
 }
 
+// The common case without printing fifty digits: |value| × 10^(shift + decimals)
+// rounded half away from zero, when the product is small and its fraction lies
+// clearly away from one half (the product carries at most half an ulp of error, far
+// below the margin). Near a tie the exact expansion decides.
+std::optional<std::string> fastRoundedMagnitude(double magnitude, int shift, int decimals) {
+    static constexpr double kPowers[] = {1, 10, 100, 1000, 10000};
+    const double product = magnitude * kPowers[shift + decimals];
+    if (!(product < 1e15)) return std::nullopt;
+    const double floor = std::floor(product);
+    const double fraction = product - floor;  // exact below 2^53
+    if (std::fabs(fraction - 0.5) <= std::max(product, 1.0) * 1e-12) return std::nullopt;
+    auto scaled = static_cast<long long>(fraction > 0.5 ? floor + 1 : floor);
+    long long unit = 1;
+    for (int i = 0; i < decimals; ++i) unit *= 10;
+    std::string text = std::to_string(scaled / unit);
+    if (decimals > 0) {
+        std::string fractionDigits = std::to_string(scaled % unit);
+        fractionDigits.insert(0, static_cast<std::size_t>(decimals) - fractionDigits.size(), '0');
+        text += '.' + fractionDigits;
+    }
+    return text;
+}
+
 }  // namespace
 
 std::string formatNumber(double value, NumberFormat format) {
     if (!std::isfinite(value)) return nonFiniteText(value);
     const int shift = format == NumberFormat::Percent2 ? 2 : 0;
     const int decimals = format == NumberFormat::Count ? 0 : 2;
-    std::string text = roundedMagnitude(std::fabs(value), shift, decimals);
+    const double magnitude = std::fabs(value);
+    auto fast = fastRoundedMagnitude(magnitude, shift, decimals);
+    std::string text = fast ? std::move(*fast) : roundedMagnitude(magnitude, shift, decimals);
     if (format == NumberFormat::Fixed1Max2 && text.back() == '0') text.pop_back();
     // No sign on a value that rounds to zero.
     if (std::signbit(value) && text.find_first_not_of("0.") != std::string::npos)

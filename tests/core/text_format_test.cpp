@@ -2,6 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <random>
+
 #include <cfloat>
 #include <cmath>
 #include <limits>
@@ -104,6 +109,43 @@ TEST(TextFormat, SinglesShowUpToSevenSignificantDigits) {
         {-inf, "-Inf"},
     };
     for (const auto& c : cases) EXPECT_EQ(singleText(c.value), c.text) << c.value;
+}
+
+}  // namespace
+}  // namespace tarvo
+
+namespace tarvo {
+namespace {
+
+// Brute force: the exact decimal expansion of the double, rounded by hand.
+std::string exactFixed2(double v) {
+    char buf[512];
+    std::snprintf(buf, sizeof buf, "%.80f", std::fabs(v));
+    std::string s(buf);
+    const auto point = s.find('.');
+    std::string digits = s.substr(0, point) + s.substr(point + 1, 2);
+    if (s[point + 3] >= '5') {
+        int i = static_cast<int>(digits.size()) - 1;
+        while (i >= 0 && digits[static_cast<std::size_t>(i)] == '9') digits[static_cast<std::size_t>(i--)] = '0';
+        if (i < 0) digits.insert(digits.begin(), '1'); else ++digits[static_cast<std::size_t>(i)];
+    }
+    std::string whole = digits.substr(0, digits.size() - 2);
+    whole.erase(0, std::min(whole.find_first_not_of('0'), whole.size() - 1));
+    std::string text = whole + "." + digits.substr(digits.size() - 2);
+    if (v < 0 && text != "0.00") text.insert(text.begin(), '-');
+    return text;
+}
+
+TEST(TextFormat, FormattingAgreesWithTheExactExpansionOnRandomAndNearTieValues) {
+    std::mt19937_64 random(12345);
+    std::uniform_real_distribution<double> wide(-1e6, 1e6);
+    for (int i = 0; i < 20000; ++i) {
+        double v = wide(random);
+        if (i % 3 == 0) v = static_cast<float>(v);                    // samples are singles
+        if (i % 3 == 1) v = std::round(v * 1000) / 1000 + 0.0005;    // close to a tie
+        if (i % 5 == 0) v = std::nextafter(std::round(v * 200) / 200, 0.0);  // just below one
+        ASSERT_EQ(formatNumber(v, NumberFormat::Fixed2), exactFixed2(v)) << std::hexfloat << v;
+    }
 }
 
 }  // namespace
