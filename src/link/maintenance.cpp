@@ -1,0 +1,106 @@
+#include "link/maintenance.h"
+
+#include <algorithm>
+#include <optional>
+#include <utility>
+
+#include "core/logger_parameters.h"
+#include "link/frames.h"
+#include "link/transaction_engine.h"
+
+namespace tarvo {
+
+namespace {
+
+// Stop, power mode and reset: the logger answers within half a second, and the
+// exchange starts with fresh counters.
+constexpr int kSettingInputQueue = 5000;
+constexpr int kSettingOutputQueue = 500;
+constexpr int kSettingTimeoutMs = 500;
+
+// SMS commands: sent without resetting the counters first, which the end of the
+// previous exchange has done.
+constexpr int kSmsInputQueue = 1024;
+constexpr int kSmsOutputQueue = 512;
+constexpr int kSmsTimeoutMs = 3000;
+constexpr int kSmsSlowTimeoutMs = 6000;
+
+bool allDigits(std::string_view text) {
+    return std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+CommandOutcome sendSetting(TransactionEngine& engine, Bytes frame) {
+    engine.startExchange(kModeSettings, std::move(frame), kSettingInputQueue, kSettingOutputQueue,
+                         kSettingTimeoutMs, true);
+    return CommandOutcome::Sent;
+}
+
+}  // namespace
+
+CommandOutcome stopLogger(TransactionEngine& engine, Messenger& messenger) {
+    if (engine.busy()) return CommandOutcome::Busy;
+    if (messenger.ask(std::string(kStopQuestion), std::string(kStopTitle)) != Answer::Yes)
+        return CommandOutcome::Declined;
+    engine.setStopIssued(1);
+    return sendSetting(engine, stopFrame(engine.deviceAddress()));
+}
+
+CommandOutcome setPowerMode(TransactionEngine& engine, bool normal) {
+    if (engine.busy()) return CommandOutcome::Busy;
+    return sendSetting(engine, powerModeFrame(engine.deviceAddress(), normal));
+}
+
+CommandOutcome resetLogger(TransactionEngine& engine, int level) {
+    if (engine.busy()) return CommandOutcome::Busy;
+    std::optional<Bytes> frame = resetFrame(engine.deviceAddress(), level);
+    if (!frame) return CommandOutcome::Invalid;
+    return sendSetting(engine, std::move(*frame));
+}
+
+CommandOutcome setLoggerClockTo(TransactionEngine& engine, DateTime clock) {
+    if (engine.busy()) return CommandOutcome::Busy;
+    engine.loggerParams().loggerClock = clock;
+    engine.setLoggerClock();
+    return CommandOutcome::Sent;
+}
+
+std::string phoneNumberEntry(std::string_view text) {
+    if (text.size() != static_cast<std::size_t>(kPhoneNumberLength) || !allDigits(text)) return {};
+    return std::string(text);
+}
+
+int smsTimeoutMs(const LoggerParameters& params) {
+    return params.deviceType() != 0 ? kSmsSlowTimeoutMs : kSmsTimeoutMs;
+}
+
+CommandOutcome setSmsNumbers(TransactionEngine& engine, const std::array<std::string, 3>& numbers) {
+    if (engine.busy()) return CommandOutcome::Busy;
+    LoggerParameters& params = engine.loggerParams();
+    for (std::size_t i = 0; i < numbers.size(); ++i)
+        params.phoneNumbers[i] = phoneNumberEntry(numbers[i]);
+    engine.startExchange(kModeSmsNumbers,
+                         smsNumbersFrame(engine.deviceAddress(), params.phoneNumbers),
+                         kSmsInputQueue, kSmsOutputQueue, smsTimeoutMs(params), false);
+    return CommandOutcome::Sent;
+}
+
+bool validSmsPassword(std::string_view text) {
+    return text.size() == static_cast<std::size_t>(kSmsPasswordLength) && allDigits(text);
+}
+
+CommandOutcome setSmsPassword(TransactionEngine& engine, const std::string& oldPassword,
+                              const std::string& newPassword) {
+    if (engine.busy()) return CommandOutcome::Busy;
+    // A shorter text would go out padded with zero bytes and could set a password
+    // nobody can type.
+    if (!validSmsPassword(oldPassword) || !validSmsPassword(newPassword))
+        return CommandOutcome::Invalid;
+    LoggerParameters& params = engine.loggerParams();
+    params.smsPasswords = {oldPassword, newPassword};
+    engine.startExchange(kModeSmsPassword,
+                         smsPasswordFrame(engine.deviceAddress(), oldPassword, newPassword),
+                         kSmsInputQueue, kSmsOutputQueue, smsTimeoutMs(params), false);
+    return CommandOutcome::Sent;
+}
+
+}  // namespace tarvo
