@@ -29,39 +29,39 @@ bool allDigits(std::string_view text) {
     return std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
-CommandOutcome sendSetting(TransactionEngine& engine, Bytes frame) {
+SendOutcome sendSetting(TransactionEngine& engine, Bytes frame) {
     engine.startExchange(kModeSettings, std::move(frame), kSettingInputQueue, kSettingOutputQueue,
                          kSettingTimeoutMs, true);
-    return CommandOutcome::Sent;
+    return SendOutcome::Sent;
 }
 
 }  // namespace
 
-CommandOutcome stopLogger(TransactionEngine& engine, Messenger& messenger) {
-    if (engine.busy()) return CommandOutcome::Busy;
+SendOutcome stopLogger(TransactionEngine& engine, Messenger& messenger) {
+    if (engine.busy()) return SendOutcome::Busy;
     if (messenger.ask(std::string(kStopQuestion), std::string(kStopTitle)) != Answer::Yes)
-        return CommandOutcome::Declined;
+        return SendOutcome::Declined;
     engine.setStopIssued(1);
     return sendSetting(engine, stopFrame(engine.deviceAddress()));
 }
 
-CommandOutcome setPowerMode(TransactionEngine& engine, bool normal) {
-    if (engine.busy()) return CommandOutcome::Busy;
+SendOutcome setPowerMode(TransactionEngine& engine, bool normal) {
+    if (engine.busy()) return SendOutcome::Busy;
     return sendSetting(engine, powerModeFrame(engine.deviceAddress(), normal));
 }
 
-CommandOutcome resetLogger(TransactionEngine& engine, int level) {
-    if (engine.busy()) return CommandOutcome::Busy;
+SendOutcome resetLogger(TransactionEngine& engine, int level) {
+    if (engine.busy()) return SendOutcome::Busy;
     std::optional<Bytes> frame = resetFrame(engine.deviceAddress(), level);
-    if (!frame) return CommandOutcome::Invalid;
+    if (!frame) return SendOutcome::Invalid;
     return sendSetting(engine, std::move(*frame));
 }
 
-CommandOutcome setLoggerClockTo(TransactionEngine& engine, DateTime clock) {
-    if (engine.busy()) return CommandOutcome::Busy;
+SendOutcome setLoggerClockTo(TransactionEngine& engine, DateTime clock) {
+    if (engine.busy()) return SendOutcome::Busy;
     engine.loggerParams().loggerClock = clock;
     engine.setLoggerClock();
-    return CommandOutcome::Sent;
+    return SendOutcome::Sent;
 }
 
 std::string phoneNumberEntry(std::string_view text) {
@@ -73,34 +73,34 @@ int smsTimeoutMs(const LoggerParameters& params) {
     return params.deviceType() != 0 ? kSmsSlowTimeoutMs : kSmsTimeoutMs;
 }
 
-CommandOutcome setSmsNumbers(TransactionEngine& engine, const std::array<std::string, 3>& numbers) {
-    if (engine.busy()) return CommandOutcome::Busy;
+SendOutcome setSmsNumbers(TransactionEngine& engine, const std::array<std::string, 3>& numbers) {
+    if (engine.busy()) return SendOutcome::Busy;
     LoggerParameters& params = engine.loggerParams();
     for (std::size_t i = 0; i < numbers.size(); ++i)
         params.phoneNumbers[i] = phoneNumberEntry(numbers[i]);
     engine.startExchange(kModeSmsNumbers,
                          smsNumbersFrame(engine.deviceAddress(), params.phoneNumbers),
                          kSmsInputQueue, kSmsOutputQueue, smsTimeoutMs(params), false);
-    return CommandOutcome::Sent;
+    return SendOutcome::Sent;
 }
 
 bool validSmsPassword(std::string_view text) {
     return text.size() == static_cast<std::size_t>(kSmsPasswordLength) && allDigits(text);
 }
 
-CommandOutcome setSmsPassword(TransactionEngine& engine, const std::string& oldPassword,
+SendOutcome setSmsPassword(TransactionEngine& engine, const std::string& oldPassword,
                               const std::string& newPassword) {
-    if (engine.busy()) return CommandOutcome::Busy;
+    if (engine.busy()) return SendOutcome::Busy;
     // A shorter text would go out padded with zero bytes and could set a password
     // nobody can type.
     if (!validSmsPassword(oldPassword) || !validSmsPassword(newPassword))
-        return CommandOutcome::Invalid;
+        return SendOutcome::Invalid;
     LoggerParameters& params = engine.loggerParams();
     params.smsPasswords = {oldPassword, newPassword};
     engine.startExchange(kModeSmsPassword,
                          smsPasswordFrame(engine.deviceAddress(), oldPassword, newPassword),
                          kSmsInputQueue, kSmsOutputQueue, smsTimeoutMs(params), false);
-    return CommandOutcome::Sent;
+    return SendOutcome::Sent;
 }
 
 }  // namespace tarvo

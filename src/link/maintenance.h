@@ -26,7 +26,7 @@ inline constexpr std::string_view kStopTitle = "停止记录仪";
 inline constexpr int kPhoneNumberLength = 11;
 inline constexpr int kSmsPasswordLength = 8;
 
-enum class CommandOutcome {
+enum class SendOutcome {
     Sent,      // the frame went out; the engine reports the result
     Declined,  // the operator answered No
     Invalid,   // nothing to send (a reset level outside 1..5, a password not of 8 digits)
@@ -35,30 +35,30 @@ enum class CommandOutcome {
 
 // Asks "您确定要停止记录仪吗？" (title "停止记录仪", Yes/No); on Yes marks the stop
 // (stopIssued), so that its reported success shows the logger stopped, and sends it.
-CommandOutcome stopLogger(TransactionEngine& engine, Messenger& messenger);
+SendOutcome stopLogger(TransactionEngine& engine, Messenger& messenger);
 
 // Normal mode (true) or power saving (false).
-CommandOutcome setPowerMode(TransactionEngine& engine, bool normal);
+SendOutcome setPowerMode(TransactionEngine& engine, bool normal);
 
 // Reset levels 1 to 5; any other level sends nothing (Invalid).
-CommandOutcome resetLogger(TransactionEngine& engine, int level);
+SendOutcome resetLogger(TransactionEngine& engine, int level);
 
 // Stores `clock` in loggerParams.loggerClock and sends it to the logger.
-CommandOutcome setLoggerClockTo(TransactionEngine& engine, DateTime clock);
+SendOutcome setLoggerClockTo(TransactionEngine& engine, DateTime clock);
 
 // The entry a number box makes in phoneNumbers: the text when it is exactly eleven
 // digits, else empty (an empty entry is sent as zeros and does not count).
 std::string phoneNumberEntry(std::string_view text);
 
 // Stores the entries of the three boxes in loggerParams.phoneNumbers and sends them.
-CommandOutcome setSmsNumbers(TransactionEngine& engine, const std::array<std::string, 3>& numbers);
+SendOutcome setSmsNumbers(TransactionEngine& engine, const std::array<std::string, 3>& numbers);
 
 // Whether a text is an SMS password the logger takes: exactly eight digits.
 bool validSmsPassword(std::string_view text);
 
 // Stores (old, new) in loggerParams.smsPasswords and sends them. Either one not of
 // eight digits sends nothing (Invalid) and stores nothing.
-CommandOutcome setSmsPassword(TransactionEngine& engine, const std::string& oldPassword,
+SendOutcome setSmsPassword(TransactionEngine& engine, const std::string& oldPassword,
                               const std::string& newPassword);
 
 // Answer timeout of the SMS commands: loggers of device type other than 0 take longer.

@@ -65,7 +65,7 @@ class MaintenanceTest : public ::testing::Test {
 
 TEST_F(MaintenanceTest, StopAsksFirstAndNoSendsNothing) {
     connect();
-    EXPECT_EQ(stopLogger(*engine, messenger), CommandOutcome::Declined);
+    EXPECT_EQ(stopLogger(*engine, messenger), SendOutcome::Declined);
     ASSERT_EQ(messenger.shown.size(), 1u);
     const Message& question = messenger.shown[0];
     EXPECT_EQ(question.text, "您确定要停止记录仪吗？");
@@ -81,7 +81,7 @@ TEST_F(MaintenanceTest, StopAsksFirstAndNoSendsNothing) {
 TEST_F(MaintenanceTest, YesStopsTheLoggerAndTheReconnectReportsItStopped) {
     connect();
     messenger.answers.push_back(Answer::Yes);
-    ASSERT_EQ(stopLogger(*engine, messenger), CommandOutcome::Sent);
+    ASSERT_EQ(stopLogger(*engine, messenger), SendOutcome::Sent);
     EXPECT_EQ(engine->stopIssued(), 1);
     expectSentWith(5000, 500, 500);
     ASSERT_TRUE(runUntilIdle());
@@ -101,7 +101,7 @@ TEST_F(MaintenanceTest, AnUnansweredStopIsReportedAndLeavesNoStopMarkBehind) {
     connect();
     logger->injectFault(SimFaultKind::NoAnswer, 99, SimCommand::Stop);
     messenger.answers.push_back(Answer::Yes);
-    ASSERT_EQ(stopLogger(*engine, messenger), CommandOutcome::Sent);
+    ASSERT_EQ(stopLogger(*engine, messenger), SendOutcome::Sent);
     ASSERT_TRUE(runUntilIdle());
     EXPECT_EQ(framesSent(), 3u);  // ResendTime transmissions, 500 ms apart
     ASSERT_EQ(messenger.shown.size(), 2u);
@@ -125,7 +125,7 @@ TEST_F(MaintenanceTest, PowerModeSendsItsCodeAndTheReconnectReadsItBack) {
         messenger.shown.clear();
         connect();
         ASSERT_EQ(params.powerMode, c.before);
-        ASSERT_EQ(setPowerMode(*engine, c.normal), CommandOutcome::Sent);
+        ASSERT_EQ(setPowerMode(*engine, c.normal), SendOutcome::Sent);
         expectSentWith(5000, 500, 500);
         ASSERT_TRUE(runUntilIdle());
         EXPECT_EQ(commandFrame(), powerModeFrame(1, c.normal));
@@ -147,7 +147,7 @@ TEST_F(MaintenanceTest, ResetLevelsOneToFiveAreSentAndOthersSendNothing) {
         start(demoConfig());
         messenger.shown.clear();
         connect();
-        ASSERT_EQ(resetLogger(*engine, c.level), CommandOutcome::Sent);
+        ASSERT_EQ(resetLogger(*engine, c.level), SendOutcome::Sent);
         expectSentWith(5000, 500, 500);
         ASSERT_TRUE(runUntilIdle());
         EXPECT_EQ(commandFrame(),
@@ -157,7 +157,7 @@ TEST_F(MaintenanceTest, ResetLevelsOneToFiveAreSentAndOthersSendNothing) {
     }
     for (int level : {0, 6, -1}) {
         const std::size_t before = port->sentFrames().size();
-        EXPECT_EQ(resetLogger(*engine, level), CommandOutcome::Invalid) << level;
+        EXPECT_EQ(resetLogger(*engine, level), SendOutcome::Invalid) << level;
         EXPECT_EQ(port->sentFrames().size(), before);
         EXPECT_FALSE(engine->busy());
     }
@@ -167,7 +167,7 @@ TEST_F(MaintenanceTest, TheClockFrameCarriesTheGivenTimeAndTheRowShowsIt) {
     settings.OverTime = 700;
     connect();
     const DateTime clock = makeDateTime(2006, 7, 8, 9, 10, 11);
-    ASSERT_EQ(setLoggerClockTo(*engine, clock), CommandOutcome::Sent);
+    ASSERT_EQ(setLoggerClockTo(*engine, clock), SendOutcome::Sent);
     EXPECT_EQ(params.loggerClock, clock);
     expectSentWith(1024, 512, 700);  // the standard timeout
     ASSERT_TRUE(runUntilIdle());
@@ -182,7 +182,7 @@ TEST_F(MaintenanceTest, TheClockFrameCarriesTheGivenTimeAndTheRowShowsIt) {
 TEST_F(MaintenanceTest, OnlyElevenDigitNumbersAreStoredSentAndCounted) {
     connect();
     ASSERT_EQ(setSmsNumbers(*engine, {"1380013800", "13912345678", "1391234567a"}),
-              CommandOutcome::Sent);
+              SendOutcome::Sent);
     EXPECT_EQ(params.phoneNumbers, (std::array<std::string, 3>{"", "13912345678", ""}));
     expectSentWith(1024, 512, 6000);  // device type 1
     ASSERT_TRUE(runUntilIdle());
@@ -207,11 +207,11 @@ TEST_F(MaintenanceTest, SmsCommandsWaitThreeSecondsForADeviceOfTypeZero) {
     connect();
     ASSERT_EQ(params.deviceType(), 0);
     ASSERT_EQ(setSmsNumbers(*engine, {"13912345678", "13912345679", "13912345670"}),
-              CommandOutcome::Sent);
+              SendOutcome::Sent);
     expectSentWith(1024, 512, 3000);
     ASSERT_TRUE(runUntilIdle());
     EXPECT_EQ(commandFrame().at(39), 3);
-    ASSERT_EQ(setSmsPassword(*engine, "12345678", "11111111"), CommandOutcome::Sent);
+    ASSERT_EQ(setSmsPassword(*engine, "12345678", "11111111"), SendOutcome::Sent);
     expectSentWith(1024, 512, 3000);
     ASSERT_TRUE(runUntilIdle());
 }
@@ -229,7 +229,7 @@ TEST_F(MaintenanceTest, TheSmsPasswordAnswerSaysWhetherTheOldOneWasRight) {
         start(config);
         messenger.shown.clear();
         connect();
-        ASSERT_EQ(setSmsPassword(*engine, c.oldPassword, "24681357"), CommandOutcome::Sent);
+        ASSERT_EQ(setSmsPassword(*engine, c.oldPassword, "24681357"), SendOutcome::Sent);
         EXPECT_EQ(params.smsPasswords, (std::array<std::string, 2>{c.oldPassword, "24681357"}));
         expectSentWith(1024, 512, 6000);
         ASSERT_TRUE(runUntilIdle());
@@ -247,7 +247,7 @@ TEST_F(MaintenanceTest, APasswordNotOfEightDigitsIsNeitherSentNorStored) {
                                                           {"00000000", "123456789"},
                                                           {"0000000a", "12345678"},
                                                           {"00000000", ""}}) {
-        EXPECT_EQ(setSmsPassword(*engine, oldPassword, newPassword), CommandOutcome::Invalid)
+        EXPECT_EQ(setSmsPassword(*engine, oldPassword, newPassword), SendOutcome::Invalid)
             << oldPassword << " " << newPassword;
     }
     EXPECT_EQ(framesSent(), 0u);
@@ -259,12 +259,12 @@ TEST_F(MaintenanceTest, NoCommandStartsWhileAnotherExchangeIsPending) {
     ASSERT_TRUE(engine->busy());
     const std::size_t before = port->sentFrames().size();
     messenger.otherwise = Answer::Yes;
-    EXPECT_EQ(stopLogger(*engine, messenger), CommandOutcome::Busy);
-    EXPECT_EQ(setPowerMode(*engine, true), CommandOutcome::Busy);
-    EXPECT_EQ(resetLogger(*engine, 1), CommandOutcome::Busy);
-    EXPECT_EQ(setLoggerClockTo(*engine, kPcNow), CommandOutcome::Busy);
-    EXPECT_EQ(setSmsNumbers(*engine, {"13912345678", "", ""}), CommandOutcome::Busy);
-    EXPECT_EQ(setSmsPassword(*engine, "00000000", "12345678"), CommandOutcome::Busy);
+    EXPECT_EQ(stopLogger(*engine, messenger), SendOutcome::Busy);
+    EXPECT_EQ(setPowerMode(*engine, true), SendOutcome::Busy);
+    EXPECT_EQ(resetLogger(*engine, 1), SendOutcome::Busy);
+    EXPECT_EQ(setLoggerClockTo(*engine, kPcNow), SendOutcome::Busy);
+    EXPECT_EQ(setSmsNumbers(*engine, {"13912345678", "", ""}), SendOutcome::Busy);
+    EXPECT_EQ(setSmsPassword(*engine, "00000000", "12345678"), SendOutcome::Busy);
     EXPECT_EQ(port->sentFrames().size(), before);
     EXPECT_TRUE(messenger.shown.empty());  // not even the stop question
     EXPECT_EQ(engine->mode(), kModeConnect);
