@@ -25,6 +25,12 @@ const char* const kUsageText =
     "  show FILE [--json]                show a logger data file\n"
     "  convert IN OUT [--append]         save the logger data file IN as OUT; --append adds\n"
     "                                    its records to the database OUT\n"
+    "  stop                              stop the logger's recording\n"
+    "  power normal|saving               set the power mode\n"
+    "  reset N                           send the reset of level N (1..5)\n"
+    "  clock [now|\"YYYY-MM-DD HH:MM:SS\"] set the logger clock (default now)\n"
+    "  sms-numbers N1 N2 N3              program the SMS alarm numbers (\"\" for none)\n"
+    "  sms-password OLD NEW              change the SMS password (eight digits each)\n"
     "  simulate [--config FILE.json] [--no-pace]\n"
     "                                    serve a simulated logger on a new pseudo-terminal\n";
 

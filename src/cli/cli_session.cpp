@@ -4,8 +4,6 @@
 #include <QEventLoop>
 
 #include "platform/qt_settings_store.h"
-#include "sim/pty_server.h"
-#include "sim/sim_config.h"
 
 namespace tarvo::cli {
 
@@ -29,19 +27,15 @@ CliSession::CliSession(const GlobalOptions& o, CliMessenger& messenger) {
 CliSession::~CliSession() {
     engine_.reset();
     port_.close();
-    stopDemo_ = true;
-    if (demoThread_.joinable()) demoThread_.join();
+    demo_.reset();
 }
 
 void CliSession::startDemo() {
-    demo_ = std::make_unique<PtyServer>(demoConfig(), true);
+    demo_ = std::make_unique<DemoLogger>();
     std::string error;
-    if (!demo_->open(error)) throw UsageError{"cannot start the simulated logger: " + error};
-    settings_.ComPort = demo_->slavePath();
-    demoThread_ = std::thread([this] {
-        std::string ignored;
-        demo_->run(stopDemo_, ignored);
-    });
+    const auto device = demo_->start(error);
+    if (!device) throw UsageError{"cannot start the simulated logger: " + error};
+    settings_.ComPort = *device;
 }
 
 void CliSession::parametersRead() { readDone_ = true; }

@@ -3,23 +3,18 @@
 // options on top), the serial line (a real port or the built-in simulated logger on
 // a pseudo-terminal), the timers on Qt's event loop, and the transaction engine.
 
-#include <atomic>
 #include <functional>
 #include <memory>
 #include <string>
-#include <thread>
 
 #include "cli/cli_messenger.h"
 #include "cli/cli_options.h"
 #include "core/logger_parameters.h"
 #include "core/settings.h"
 #include "link/transaction_engine.h"
+#include "platform/demo_logger.h"
 #include "platform/qt_serial_port.h"
 #include "platform/qt_timer_service.h"
-
-namespace tarvo {
-class PtyServer;
-}
 
 namespace tarvo::cli {
 
@@ -51,9 +46,7 @@ private:
     QtSerialPort port_;
     QtTimerService timers_;
     std::unique_ptr<TransactionEngine> engine_;
-    std::unique_ptr<PtyServer> demo_;
-    std::atomic<bool> stopDemo_{false};
-    std::thread demoThread_;
+    std::unique_ptr<DemoLogger> demo_;
 };
 
 }  // namespace tarvo::cli

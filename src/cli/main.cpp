@@ -3,6 +3,9 @@
 #include <QCoreApplication>
 
 #include <atomic>
+#include <charconv>
+#include <functional>
+#include <optional>
 #include <csignal>
 #include <cstdio>
 #include <iostream>
@@ -19,7 +22,10 @@
 #include "data/history_document.h"
 #include "files/file_names.h"
 #include "files/template_locator.h"
+#include "core/date_time.h"
 #include "link/history_upload.h"
+#include "link/maintenance.h"
+#include "workstation/maintenance_dialogs.h"
 #include "workstation/document_commands.h"
 #include "sim/pty_server.h"
 #include "sim/sim_config.h"
@@ -212,6 +218,85 @@ int runConvert(std::vector<std::string> args) {
     return kOk;
 }
 
+// Connects, then sends one maintenance command and waits for its exchanges to end.
+// Succeeds when `done` was reported and no warning was shown.
+int runMaintenance(const CommandLine& cl, const std::function<SendOutcome(TransactionEngine&)>& send,
+                   std::string_view done) {
+    CliMessenger messenger(cl.global.yes, kImpliedYes);
+    CliSession session(cl.global, messenger);
+    bool ok = session.connect();
+    if (ok) {
+        ok = send(session.engine()) == SendOutcome::Sent;
+        session.runUntilIdle();
+        ok = ok && !messenger.anyWarningShown() && (done.empty() || messenger.wasShown(std::string(done)));
+    }
+    messenger.finish(ok);
+    return ok ? kOk : kFailed;
+}
+
+int runStop(const CommandLine& cl, const std::vector<std::string>& args) {
+    expectNoMore(args);
+    return runMaintenance(cl, [](TransactionEngine& engine) {
+        return stopLogger(engine, engine.messenger());
+    }, kSettingsDone);
+}
+
+int runPower(const CommandLine& cl, const std::vector<std::string>& args) {
+    if (args.size() != 1 || (args[0] != "normal" && args[0] != "saving")) {
+        throw UsageError{"power needs normal or saving"};
+    }
+    const bool normal = args[0] == "normal";
+    return runMaintenance(cl, [normal](TransactionEngine& engine) {
+        return setPowerMode(engine, normal);
+    }, kSettingsDone);
+}
+
+int runReset(const CommandLine& cl, const std::vector<std::string>& args) {
+    if (args.size() != 1) throw UsageError{"reset needs a level 1..5"};
+    int level = 0;
+    const auto& text = args[0];
+    const auto [ptr, ec] = std::from_chars(text.data(), text.data() + text.size(), level);
+    if (ec != std::errc() || ptr != text.data() + text.size() || level < 1 || level > 5) {
+        throw UsageError{"reset needs a level 1..5, not " + text};
+    }
+    return runMaintenance(cl, [level](TransactionEngine& engine) {
+        return resetLogger(engine, level);
+    }, kSettingsDone);
+}
+
+int runClock(const CommandLine& cl, const std::vector<std::string>& args) {
+    if (args.size() > 2) throw UsageError{"clock takes now or \"YYYY-MM-DD HH:MM:SS\""};
+    std::optional<DateTime> when;
+    if (!args.empty() && !(args.size() == 1 && args[0] == "now")) {
+        // The date and time may also come as two words.
+        const std::string text = args.size() == 2 ? args[0] + " " + args[1] : args[0];
+        when = parseIsoDateTime(text);
+        if (!when) throw UsageError{"clock: not a date and time: " + text};
+    }
+    return runMaintenance(cl, [when](TransactionEngine& engine) {
+        return setLoggerClockTo(engine, when.value_or(engine.timers().now()));
+    }, {});
+}
+
+int runSmsNumbers(const CommandLine& cl, const std::vector<std::string>& args) {
+    if (args.size() != 3) throw UsageError{"sms-numbers needs three numbers (\"\" for none)"};
+    const std::array<std::string, 3> numbers{args[0], args[1], args[2]};
+    return runMaintenance(cl, [numbers](TransactionEngine& engine) {
+        return setSmsNumbers(engine, numbers);
+    }, kPhonesDone);
+}
+
+int runSmsPassword(const CommandLine& cl, const std::vector<std::string>& args) {
+    if (args.size() != 2) throw UsageError{"sms-password needs OLD and NEW"};
+    if (const auto refusal = passwordDialogRefusal(args[0], args[1])) {
+        std::cerr << refusal->text << '\n';
+        return kFailed;
+    }
+    return runMaintenance(cl, [&args](TransactionEngine& engine) {
+        return setSmsPassword(engine, args[0], args[1]);
+    }, kPasswordDone);
+}
+
 int runSimulate(std::vector<std::string> args) {
     const bool pace = !takeFlag(args, "--no-pace");
     const std::string configFile = takeValue(args, "--config");
@@ -246,9 +331,16 @@ int run(int argc, char** argv) {
         if (cl.command == "upload") return runUpload(cl, cl.args);
         if (cl.command == "show") return runShow(cl.args);
         if (cl.command == "convert") return runConvert(cl.args);
+        if (cl.command == "stop") return runStop(cl, cl.args);
+        if (cl.command == "power") return runPower(cl, cl.args);
+        if (cl.command == "reset") return runReset(cl, cl.args);
+        if (cl.command == "clock") return runClock(cl, cl.args);
+        if (cl.command == "sms-numbers") return runSmsNumbers(cl, cl.args);
+        if (cl.command == "sms-password") return runSmsPassword(cl, cl.args);
         throw UsageError{"unknown command " + cl.command};
     } catch (const UsageError& e) {
-        std::fprintf(stderr, "tarvo-cli: %s\n%s", e.message.c_str(), kUsageText);
+        std::fprintf(stderr, "tarvo-cli: %s\nTry 'tarvo-cli --help' for more information.\n",
+                     e.message.c_str());
         return kUsage;
     }
 }

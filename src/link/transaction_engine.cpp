@@ -30,13 +30,8 @@ constexpr std::string_view kNoDataStored =
     "记录仪中有可能并未存储数据。如果尚未重启，建议您先重启记录仪；如果已重启，请稍候再下载。";
 constexpr std::string_view kNoDataTitle = "存储失败";
 constexpr std::string_view kStoreFailed = "数据存储失败。请记录仪配置是否正确。";
-constexpr std::string_view kRestartDone = "重启记录仪成功！";
 constexpr std::string_view kRestartTitle = "重启记录仪";
-constexpr std::string_view kSettingsDone = "设置记录仪成功！";
 constexpr std::string_view kSettingsTitle = "设置记录仪";
-constexpr std::string_view kPhonesDone = "手机号码设置成功！";
-constexpr std::string_view kOldPasswordWrong = "短信旧密码不正确!";
-constexpr std::string_view kPasswordDone = "密码设置成功!";
 
 constexpr int kConnectAnswerLength = 335;
 constexpr int kUnknownAnswerLength = 5000;

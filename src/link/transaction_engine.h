@@ -28,6 +28,12 @@ namespace tarvo {
 
 inline constexpr std::string_view kFailureText = "操作失败。请检查串口设置和硬件连接是否正常。";
 inline constexpr std::string_view kErrorTitle = "错误";
+// What the reconnect or the answer of a command reports.
+inline constexpr std::string_view kRestartDone = "重启记录仪成功！";
+inline constexpr std::string_view kSettingsDone = "设置记录仪成功！";
+inline constexpr std::string_view kPhonesDone = "手机号码设置成功！";
+inline constexpr std::string_view kOldPasswordWrong = "短信旧密码不正确!";
+inline constexpr std::string_view kPasswordDone = "密码设置成功!";
 
 // Process-wide flags read by the command enabling. The pending ones (upload,
 // restart, settings, clockThenWrite) are cleared when consumed and whenever an

@@ -136,3 +136,43 @@ TEST_F(CliFiles, ConvertWritesEveryFormatAndRefusesABadFileWritingNothing) {
 
 }  // namespace
 }  // namespace tarvo::testing
+
+namespace tarvo::testing {
+namespace {
+
+TEST(CliMaintenance, CommandsReportTheProgramsMessagesAndExitStatuses) {
+    SimulatorProcess sim({"--no-pace"});
+    struct Case {
+        QStringList args;
+        int status;
+        const char* out;  // expected in standard output ("" for nothing in particular)
+        const char* err;  // expected in standard error
+    };
+    const Case cases[] = {
+        {{"stop"}, 0, "设置记录仪成功！", "您确定要停止记录仪吗？ [Yes]"},
+        {{"power", "saving"}, 0, "设置记录仪成功！", ""},
+        {{"reset", "3"}, 0, "设置记录仪成功！", ""},
+        {{"reset", "6"}, 2, "", "reset"},
+        {{"sms-numbers", "13800000000", "", "123"}, 0, "手机号码设置成功！", ""},
+        {{"sms-password", "00000000", "87654321"}, 1, "", "短信旧密码不正确!"},
+        {{"sms-password", "12345678", "87654321"}, 0, "密码设置成功!", ""},
+        {{"sms-password", "1234", "87654321"}, 1, "", "旧密码长度不足8位!"},
+        {{"clock", "2025-01-02 03:04:05"}, 0, "", ""},
+        {{"clock", "2025-13-02 03:04:05"}, 2, "", "clock"},
+    };
+    for (const Case& c : cases) {
+        const auto r = runCli(QStringList{"--port", sim.device()} + c.args);
+        const std::string what = c.args.join(' ').toStdString();
+        EXPECT_EQ(r.exitCode, c.status) << what << "\n" << r.err;
+        EXPECT_NE(r.out.find(c.out), std::string::npos) << what << "\n" << r.out;
+        EXPECT_NE(r.err.find(c.err), std::string::npos) << what << "\n" << r.err;
+    }
+    // The logger took the clock it was given (it runs on from there).
+    const auto j = nlohmann::json::parse(runCli({"--port", sim.device(), "connect", "--json"}).out);
+    EXPECT_NEAR(j.at("loggerClock").get<double>(), 45659.12783, 0.001);  // 2025-01-02 03:04:05
+    EXPECT_EQ(j.at("workStatus"), 2);  // stopped by the stop command
+    EXPECT_EQ(j.at("powerMode"), 128);
+}
+
+}  // namespace
+}  // namespace tarvo::testing
