@@ -12,12 +12,14 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "core/logger_parameters.h"
 #include "core/messenger.h"
 #include "core/settings.h"
 #include "data/history_document.h"
+#include "files/template_locator.h"
 #include "link/engine_listener.h"
 #include "link/history_upload.h"
 #include "link/serial_port.h"
@@ -203,6 +205,12 @@ class Workstation : public EngineListener, public HistorySink {
     HistoryDocument* activeDocument();
     const HistoryCounter& historyCounter() const { return counter_; }
 
+    // Where the program's questions and messages go (the document commands ask there).
+    Messenger& messenger() { return messenger_; }
+    // The template database that new database files are copied from.
+    const TemplateLocator& templates() const { return templates_; }
+    void setTemplates(TemplateLocator templates) { templates_ = std::move(templates); }
+
     bool liveWindowExists() const { return liveWindowExists_; }
     bool liveWindowVisible() const { return liveWindowVisible_; }
     // The check mark of "实时数据采集窗口(&R)".
@@ -262,6 +270,7 @@ class Workstation : public EngineListener, public HistorySink {
     std::vector<std::unique_ptr<HistoryWindow>> documents_;
     ActiveChild active_;
     HistoryCounter counter_;
+    TemplateLocator templates_;
 
     bool liveWindowExists_ = false;
     bool liveWindowVisible_ = false;
