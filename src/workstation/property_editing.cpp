@@ -1,0 +1,805 @@
+#include "workstation/property_editing.h"
+
+#include <algorithm>
+#include <array>
+#include <charconv>
+
+#include "data/history_document.h"
+
+namespace tarvo {
+
+namespace {
+
+constexpr std::string_view kUserNameKey = "用户名";
+constexpr std::string_view kTitleKey = "标题";
+constexpr std::string_view kClockKey = "记录仪时钟";
+constexpr std::string_view kTimedStopKey = "定时停机时间";
+constexpr std::string_view kTimedStartKey = "定时启动时间";
+constexpr std::string_view kIntervalKey = "间隔时间";
+constexpr std::string_view kDelayKey = "启动延时";
+constexpr std::string_view kStartModeKey = "启动方式";
+constexpr std::string_view kStopModeKey = "停止方式";
+constexpr std::string_view kPowerModeKey = "功耗模式";
+constexpr std::string_view kStopCountKey = "停止次数";
+constexpr std::string_view kAlarmLowPrefix = "通道报警下限";
+constexpr std::string_view kAlarmHighPrefix = "通道报警上限";
+constexpr std::string_view kAlarmChannelsKey = "报警通道";
+constexpr std::string_view kStartTimeKey = "记录仪启动时间";
+constexpr std::string_view kExpectedStopKey = "预计停止时间";
+
+// The user name and title go into 16 bytes of UTF-16 on the logger.
+constexpr int kTextBoxLength = 8;
+
+constexpr std::array<std::string_view, 4> kStartModeItems = {"立即启动", "延时启动", "定时启动",
+                                                             "手动启动"};
+constexpr std::string_view kStoppedText = "立即停止";
+constexpr std::array<std::string_view, 2> kPowerModeItems = {"正常模式", "省电模式"};
+
+// Stop-mode tree: the nodes in order and the bit each one stands for.
+struct StopNode {
+    std::string_view text;
+    std::int16_t bit;
+};
+constexpr std::array<StopNode, 4> kStopNodes = {{{"先进先出", kStopFifo},
+                                                 {"存储器满停止", kStopMemoryFull},
+                                                 {"按次数停止", kStopByCount},
+                                                 {"定时停止", kStopTimed}}};
+
+constexpr std::string_view kAlarmNodeText = "打开报警通道";
+constexpr std::string_view kAlarmNodeKeySuffix = "报警通道";
+
+// A timed start may lie at most this many days ahead.
+constexpr double kTimedStartLimitDays = 9;
+constexpr long long kMinimumInterval = 2;
+constexpr long long kMinimumSavingInterval = 10;
+
+DateTime pickerMinimum() {
+    return makeDateTime(2000, 1, 1);
+}
+DateTime pickerMaximum() {
+    return makeDateTime(3000, 12, 31, 23, 59, 59);
+}
+DateTime longestDuration() {
+    return makeDuration(23, 59, 59);
+}
+
+bool startsWith(std::string_view s, std::string_view prefix) {
+    return s.substr(0, prefix.size()) == prefix;
+}
+
+// The channel of a per-channel key: `prefix` followed by one digit 0..7.
+int channelOfKey(std::string_view key, std::string_view prefix) {
+    if (!startsWith(key, prefix) || key.size() != prefix.size() + 1) return -1;
+    const char c = key.back();
+    return (c >= '0' && c <= '7') ? c - '0' : -1;
+}
+
+bool noTimedStopOffered(const LoggerParameters& p) {
+    const int type = p.deviceType();
+    return type == kDeviceNoPowerMode || type == kDeviceNoTimedStop || type == kDeviceSingleAnswer;
+}
+
+bool mayEditProtected(const Viewer& v) {
+    return v.loggedIn && v.level >= 10;
+}
+
+// Length in bytes of the UTF-8 sequence a lead byte starts, 0 for a byte no
+// sequence starts with.
+std::size_t sequenceLength(unsigned char lead) {
+    if (lead < 0x80) return 1;
+    if (lead >= 0xC2 && lead <= 0xDF) return 2;
+    if (lead >= 0xE0 && lead <= 0xEF) return 3;
+    if (lead >= 0xF0 && lead <= 0xF4) return 4;
+    return 0;
+}
+
+// Splits UTF-8 into its characters; nothing when the text is not valid UTF-8.
+std::optional<std::vector<std::string_view>> characters(std::string_view text) {
+    std::vector<std::string_view> out;
+    std::size_t i = 0;
+    while (i < text.size()) {
+        const std::size_t n = sequenceLength(static_cast<unsigned char>(text[i]));
+        if (n == 0 || i + n > text.size()) return std::nullopt;
+        for (std::size_t k = 1; k < n; ++k) {
+            if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) return std::nullopt;
+        }
+        out.push_back(text.substr(i, n));
+        i += n;
+    }
+    return out;
+}
+
+// A character outside the basic plane takes two UTF-16 code units.
+int utf16Units(std::string_view character) {
+    return character.size() == 4 ? 2 : 1;
+}
+
+// The text cut to `maxUnits` UTF-16 code units (never inside a character); text that
+// is not valid UTF-8 is cut byte by byte.
+std::string cutText(std::string_view text, int maxUnits) {
+    if (maxUnits <= 0) return std::string(text);
+    const auto chars = characters(text);
+    if (!chars) return std::string(text.substr(0, static_cast<std::size_t>(maxUnits)));
+    std::string out;
+    int units = 0;
+    for (auto c : *chars) {
+        units += utf16Units(c);
+        if (units > maxUnits) break;
+        out += c;
+    }
+    return out;
+}
+
+// The last `n` characters of a text.
+std::string lastCharacters(std::string_view text, std::size_t n) {
+    const auto chars = characters(text);
+    if (!chars) return std::string(text);
+    std::string out;
+    const std::size_t from = chars->size() > n ? chars->size() - n : 0;
+    for (std::size_t i = from; i < chars->size(); ++i) out += (*chars)[i];
+    return out;
+}
+
+std::string_view trimBlanks(std::string_view s) {
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
+    return s;
+}
+
+// A decimal number converted to a 16-bit integer, rounded to the nearest with halves
+// to even ("2.5" is 2, "3.5" is 4). Nothing for an empty text, a non-number or a
+// number outside -32768..32767.
+std::optional<std::int16_t> toInt16(std::string_view text) {
+    text = trimBlanks(text);
+    bool negative = false;
+    if (!text.empty() && (text.front() == '-' || text.front() == '+')) {
+        negative = text.front() == '-';
+        text.remove_prefix(1);
+    }
+    const std::size_t point = text.find('.');
+    std::string_view whole = text.substr(0, point);
+    const std::string_view fraction =
+        point == std::string_view::npos ? std::string_view{} : text.substr(point + 1);
+    if (whole.empty() && fraction.empty()) return std::nullopt;
+    auto digits = [](std::string_view s) {
+        return std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
+    };
+    if (!digits(whole) || !digits(fraction)) return std::nullopt;
+    while (whole.size() > 1 && whole.front() == '0') whole.remove_prefix(1);
+    if (whole.size() > 6) return std::nullopt;
+    long value = 0;
+    for (char c : whole) value = value * 10 + (c - '0');
+    if (!fraction.empty()) {
+        const bool rest =
+            std::any_of(fraction.begin() + 1, fraction.end(), [](char c) { return c != '0'; });
+        const int first = fraction.front() - '0';
+        if (first > 5 || (first == 5 && (rest || value % 2 == 1))) ++value;
+    }
+    if (negative) value = -value;
+    if (value < -32768 || value > 32767) return std::nullopt;
+    return static_cast<std::int16_t>(value);
+}
+
+// A strict integer for the command line.
+std::optional<long> toInteger(std::string_view text, long low, long high) {
+    long v = 0;
+    const auto* end = text.data() + text.size();
+    const auto r = std::from_chars(text.data(), end, v);
+    if (text.empty() || r.ec != std::errc() || r.ptr != end || v < low || v > high) {
+        return std::nullopt;
+    }
+    return v;
+}
+
+PropertyRow* findRow(std::vector<PropertyRow>& rows, std::string_view key) {
+    auto it =
+        std::find_if(rows.begin(), rows.end(), [&](const PropertyRow& r) { return r.key == key; });
+    return it == rows.end() ? nullptr : &*it;
+}
+
+// Appends a row (key and label alike) when the list does not hold it yet.
+void ensureRow(std::vector<PropertyRow>& rows, std::string_view key, bool bold = false) {
+    if (findRow(rows, key)) return;
+    PropertyRow row;
+    row.key = std::string(key);
+    row.label = std::string(key);
+    row.bold = bold;
+    rows.push_back(std::move(row));
+}
+
+void removeRow(std::vector<PropertyRow>& rows, std::string_view key) {
+    std::erase_if(rows, [&](const PropertyRow& r) { return r.key == key; });
+}
+
+// The hours, minutes and seconds of a picker's value as a duration on day 0.
+DateTime durationOf(DateTime value) {
+    const CivilTime c = toCivil(value);
+    return makeDuration(c.hour, c.minute, c.second);
+}
+
+std::int32_t secondsOf(DateTime duration) {
+    return static_cast<std::int32_t>(totalSeconds(duration));
+}
+
+Message refusal(std::string_view text, std::string_view title) {
+    return Message{std::string(text), std::string(title), MessageIcon::None, MessageButtons::Ok};
+}
+
+CommitResult refused(std::optional<Message> message = std::nullopt) {
+    return CommitResult{false, std::move(message)};
+}
+
+// The logger clock row on a logger of type 253: listed while a timed start or stop is
+// configured, editable for level 10 and above.
+void showClockRow(EditSession& s) {
+    ensureRow(s.rows, kClockKey, true);
+    setRowValue(s.rows, kClockKey, dateTimeText(s.loggerParams.loggerClock));
+    setRowEditable(s.rows, kClockKey, mayEditProtected(s.viewer));
+}
+
+// Which rows the new start mode makes editable, adds or removes.
+void startModeRows(EditSession& s) {
+    LoggerParameters& p = s.loggerParams;
+    const bool type253 = p.deviceType() == kDeviceClockWhenTimed;
+    switch (p.startMode) {
+        case kStartDelayed:
+            setRowEditable(s.rows, kTimedStartKey, false);
+            setRowEditable(s.rows, kDelayKey, true);
+            break;
+        case kStartTimed:
+            if (type253) showClockRow(s);
+            ensureRow(s.rows, kTimedStartKey);
+            setRowValue(s.rows, kTimedStartKey, dateTimeText(p.timedStartTime));
+            setRowEditable(s.rows, kTimedStartKey, true);
+            setRowEditable(s.rows, kDelayKey, false);
+            break;
+        default:
+            setRowEditable(s.rows, kTimedStartKey, false);
+            setRowEditable(s.rows, kDelayKey, false);
+            break;
+    }
+    if (type253 && p.startMode != kStartTimed) {
+        removeRow(s.rows, kTimedStartKey);
+        // The clock row stays while a timed stop still needs the logger's clock.
+        if (!(p.stopMode & kStopTimed)) removeRow(s.rows, kClockKey);
+    }
+}
+
+CommitResult commitText(EditSession& s, const PropertyEditor& e) {
+    const std::string text = cutText(e.text, e.maxLength > 0 ? e.maxLength : kTextBoxLength);
+    const bool isUser = e.key == kUserNameKey;
+    setRowValue(s.rows, e.key, text);
+    if (s.fileView) {
+        (isUser ? s.fileParams.userName : s.fileParams.title) = text;
+        if (s.activeHistory) reName(*s.activeHistory, s.fileParams.userName, s.fileParams.title);
+    } else {
+        (isUser ? s.loggerParams.userName : s.loggerParams.title) = text;
+    }
+    return {};
+}
+
+CommitResult commitTimedStop(EditSession& s, const PropertyEditor& e) {
+    const DateTime value = std::max(e.time, s.now);
+    setRowValue(s.rows, e.key, dateTimeText(value));
+    recomputeStopTimes(s, 1, 1);
+    s.loggerParams.timedStopTime = value;
+    recomputeStopTimes(s, 4, 6);
+    return {};
+}
+
+CommitResult commitTimedStart(EditSession& s, const PropertyEditor& e) {
+    const DateTime value = std::max(e.time, s.now);
+    if (value > s.now + kTimedStartLimitDays) {
+        return refused(refusal(kTimedStartTooLate, {}));
+    }
+    LoggerParameters& p = s.loggerParams;
+    setRowValue(s.rows, e.key, dateTimeText(value));
+    p.timedStartTime = value;
+    p.loggerStartTime = value;
+    setRowValue(s.rows, kStartTimeKey, dateTimeText(p.loggerStartTime));
+    recomputeStopTimes(s, 2, 6);
+    return {};
+}
+
+CommitResult commitInterval(EditSession& s, const PropertyEditor& e) {
+    LoggerParameters& p = s.loggerParams;
+    const DateTime value = durationOf(e.time);
+    const long long seconds = totalSeconds(value);
+    if (p.deviceType() == kDeviceNoPowerMode) {
+        if (seconds < kMinimumInterval)
+            return refused(refusal(kIntervalTooShort, kInputErrorTitle));
+    } else if (p.powerMode & kPowerSaving) {
+        if (seconds < kMinimumSavingInterval) {
+            return refused(refusal(kSavingIntervalTooShort, kInputErrorTitle));
+        }
+    } else if (seconds < kMinimumInterval) {
+        return refused(refusal(kIntervalTooShort, kInputErrorTitle));
+    }
+    const CivilTime c = toCivil(value);
+    p.interval = value;
+    p.intervalTotalSeconds = c.hour * 3600 + c.minute * 60 + c.second;
+    p.intervalHours = static_cast<std::int16_t>(c.hour);
+    p.intervalMinutes = static_cast<std::int16_t>(c.minute);
+    p.intervalSeconds = static_cast<std::int16_t>(c.second);
+    setRowValue(s.rows, e.key, dateTimeText(value));
+    recomputeStopTimes(s);
+    return {};
+}
+
+CommitResult commitDelay(EditSession& s, const PropertyEditor& e) {
+    LoggerParameters& p = s.loggerParams;
+    const DateTime value = durationOf(e.time);
+    const CivilTime c = toCivil(value);
+    setRowValue(s.rows, e.key, dateTimeText(value));
+    p.startDelay = value;
+    p.delayHours = static_cast<std::int16_t>(c.hour);
+    p.delayMinutes = static_cast<std::int16_t>(c.minute);
+    p.delaySeconds = static_cast<std::int16_t>(c.second);
+    p.loggerStartTime = s.now + p.startDelay;
+    setRowValue(s.rows, kStartTimeKey, dateTimeText(p.loggerStartTime));
+    recomputeStopTimes(s, 2, 6);
+    return {};
+}
+
+CommitResult commitStartMode(EditSession& s, const PropertyEditor& e) {
+    // Leaving the list without a choice changes nothing.
+    if (e.selected < 0 || e.selected >= static_cast<int>(kStartModeItems.size())) return refused();
+    setRowValue(s.rows, e.key, std::string(kStartModeItems[static_cast<std::size_t>(e.selected)]));
+    s.loggerParams.startMode = static_cast<std::int16_t>(e.selected + 1);
+    startModeRows(s);
+    recomputeStopTimes(s);
+    return {};
+}
+
+CommitResult commitStopMode(EditSession& s, const PropertyEditor& e) {
+    LoggerParameters& p = s.loggerParams;
+    std::int16_t mode = 0;
+    for (const auto& node : e.nodes) {
+        if (!node.checked) continue;
+        for (const auto& stop : kStopNodes) {
+            if (node.key == stop.text) mode = static_cast<std::int16_t>(mode | stop.bit);
+        }
+    }
+    p.stopMode = mode;
+    const bool type253 = p.deviceType() == kDeviceClockWhenTimed;
+    if (mode & kStopTimed) {
+        if (type253) showClockRow(s);
+        ensureRow(s.rows, kTimedStopKey);
+        setRowValue(s.rows, kTimedStopKey, dateTimeText(p.timedStopTime));
+        setRowEditable(s.rows, kTimedStopKey, true);
+    } else if (type253) {
+        // The clock row stays while a timed start still needs the logger's clock.
+        if (p.startMode != kStartTimed) removeRow(s.rows, kClockKey);
+        removeRow(s.rows, kTimedStopKey);
+    } else {
+        setRowEditable(s.rows, kTimedStopKey, false);
+    }
+    recomputeStopTimes(s, 1, 1);
+    if (mode & kStopByCount) {
+        p.countStopTime = p.loggerStartTime + p.stopCount * p.interval;
+        setRowEditable(s.rows, kStopCountKey, true);
+    } else {
+        setRowEditable(s.rows, kStopCountKey, false);
+    }
+    if (mode & kStopMemoryFull) p.fullStopTime = p.loggerStartTime + p.totalSpace * p.interval;
+    recomputeStopTimes(s, 4, 6);
+    return {};
+}
+
+CommitResult commitPowerMode(EditSession& s, const PropertyEditor& e) {
+    if (e.selected < 0 || e.selected >= static_cast<int>(kPowerModeItems.size())) return refused();
+    LoggerParameters& p = s.loggerParams;
+    setRowValue(s.rows, e.key, std::string(kPowerModeItems[static_cast<std::size_t>(e.selected)]));
+    p.powerMode = e.selected == 0 ? std::int16_t{kPowerNormal} : std::int16_t{kPowerSaving};
+    if (p.powerMode == kPowerNormal && totalSeconds(p.interval) < kMinimumInterval) {
+        p.interval = makeDuration(0, 0, static_cast<int>(kMinimumInterval));
+        p.intervalTotalSeconds = secondsOf(p.interval);
+        // The logger is sent the components: they follow the raised interval.
+        p.intervalHours = 0;
+        p.intervalMinutes = 0;
+        p.intervalSeconds = static_cast<std::int16_t>(kMinimumInterval);
+        setRowValue(s.rows, kIntervalKey, dateTimeText(p.interval));
+    }
+    return {};
+}
+
+CommitResult commitStopCount(EditSession& s, const PropertyEditor& e) {
+    const std::string_view text = trimBlanks(e.text);
+    const auto count = toInt16(text.empty() ? std::string_view("0") : text);
+    if (!count) return refused();
+    LoggerParameters& p = s.loggerParams;
+    setRowValue(s.rows, e.key, std::to_string(*count));
+    recomputeStopTimes(s, 1, 1);
+    p.stopCount = *count;
+    p.countStopTime = p.loggerStartTime + p.stopCount * p.interval;
+    recomputeStopTimes(s, 4, 6);
+    return {};
+}
+
+CommitResult commitAlarmLimit(EditSession& s, const PropertyEditor& e, bool low) {
+    const std::string_view text = trimBlanks(e.text);
+    const auto limit = toInt16(text.empty() || text == "-" ? std::string_view("0") : text);
+    if (!limit || e.channel < 0 || e.channel >= kChannelCount) return refused();
+    // The limit goes into the record the list shows.
+    LoggerParameters& p = s.fileView ? s.fileParams : s.loggerParams;
+    setRowValue(s.rows, e.key, std::to_string(*limit));
+    (low ? p.alarmLow : p.alarmHigh)[static_cast<std::size_t>(e.channel)] = *limit;
+    return {};
+}
+
+CommitResult commitAlarmChannels(EditSession& s, const PropertyEditor& e) {
+    int mask = 0;
+    for (const auto& node : e.nodes) {
+        int channel = -1;
+        const auto r = std::from_chars(node.key.data(), node.key.data() + node.key.size(), channel);
+        if (r.ec != std::errc() || channel < 0 || channel >= kChannelCount) continue;
+        if (node.checked) mask |= 1 << channel;
+        for (auto prefix : {kAlarmLowPrefix, kAlarmHighPrefix}) {
+            PropertyRow* row = findRow(s.rows, std::string(prefix) + std::to_string(channel));
+            if (!row) continue;
+            row->readOnly = !node.checked;
+            if (node.checked) {
+                row->valueColour.reset();
+            } else {
+                row->valueColour = kAlarmDimmedColour;
+            }
+        }
+    }
+    s.loggerParams.alarmChannels = static_cast<std::int16_t>(mask);
+    setRowValue(s.rows, e.key, channelMaskText(s.loggerParams.alarmChannels));
+    return {};
+}
+
+}  // namespace
+
+bool setRowValue(std::vector<PropertyRow>& rows, std::string_view key, std::string text) {
+    PropertyRow* row = findRow(rows, key);
+    if (!row) return false;
+    row->value = std::move(text);
+    return true;
+}
+
+bool setRowEditable(std::vector<PropertyRow>& rows, std::string_view key, bool editable) {
+    PropertyRow* row = findRow(rows, key);
+    if (!row) return false;
+    row->readOnly = !editable;
+    return true;
+}
+
+std::optional<PropertyEditor> editorForKey(const std::string& key, const std::string& cellText,
+                                           const LoggerParameters& p, DateTime now) {
+    PropertyEditor e;
+    e.key = key;
+    auto picker = [&](EditorKind kind, std::string control, DateTime low, DateTime high,
+                      bool notBeforeNow) {
+        e.kind = kind;
+        e.control = std::move(control);
+        e.format =
+            std::string(kind == EditorKind::TimePicker ? kTimePickerFormat : kDateTimePickerFormat);
+        e.minimum = low;
+        e.maximum = high;
+        DateTime value = parseGeneralDate(cellText).value_or(now);
+        if (notBeforeNow && value < now) value = now;
+        e.time = std::clamp(value, low, high);
+    };
+
+    if (key == kUserNameKey || key == kTitleKey) {
+        e.kind = EditorKind::TextBox;
+        e.control = "Text" + key;
+        e.maxLength = kTextBoxLength;
+        e.text = cellText;
+    } else if (key == kClockKey) {
+        picker(EditorKind::DateTimePicker, "DT记录仪时钟", pickerMinimum(), pickerMaximum(), false);
+    } else if (key == kTimedStopKey) {
+        picker(EditorKind::DateTimePicker, "DT定时停机时间", pickerMinimum(), pickerMaximum(),
+               true);
+    } else if (key == kTimedStartKey) {
+        picker(EditorKind::DateTimePicker, "DT定时启动时间", pickerMinimum(), pickerMaximum(),
+               true);
+    } else if (key == kIntervalKey) {
+        picker(EditorKind::TimePicker, "DT间隔时间", makeDuration(0, 0, 2), longestDuration(),
+               false);
+    } else if (key == kDelayKey) {
+        picker(EditorKind::TimePicker, "DT启动延时", 0, longestDuration(), false);
+    } else if (key == kStartModeKey) {
+        e.kind = EditorKind::DropDown;
+        e.control = "Combo启动方式";
+        e.items.assign(kStartModeItems.begin(), kStartModeItems.end());
+        const auto it = std::find(kStartModeItems.begin(), kStartModeItems.end(), cellText);
+        if (it != kStartModeItems.end()) {
+            e.selected = static_cast<int>(it - kStartModeItems.begin());
+        } else if (cellText == kStoppedText) {
+            e.selected = 0;
+        }
+    } else if (key == kStopModeKey) {
+        e.kind = EditorKind::CheckTree;
+        e.control = "Tree停止方式";
+        e.singleChoice = true;
+        for (const auto& stop : kStopNodes) {
+            if (stop.bit == kStopTimed && noTimedStopOffered(p)) continue;
+            const bool checked = p.stopMode == 0 ? stop.bit == kStopFifo
+                                                 : stop.bit != kStopFifo && (p.stopMode & stop.bit);
+            e.nodes.push_back({std::string(stop.text), std::string(stop.text), checked});
+        }
+    } else if (key == kPowerModeKey) {
+        e.kind = EditorKind::DropDown;
+        e.control = "Combo功耗模式";
+        e.items.assign(kPowerModeItems.begin(), kPowerModeItems.end());
+        const std::string tail = lastCharacters(cellText, 4);
+        const auto it = std::find(kPowerModeItems.begin(), kPowerModeItems.end(), tail);
+        if (it != kPowerModeItems.end())
+            e.selected = static_cast<int>(it - kPowerModeItems.begin());
+    } else if (key == kStopCountKey) {
+        e.kind = EditorKind::NumberBox;
+        e.control = "Text停止次数";
+        e.text = cellText;
+    } else if (channelOfKey(key, kAlarmLowPrefix) >= 0 ||
+               channelOfKey(key, kAlarmHighPrefix) >= 0) {
+        const bool low = channelOfKey(key, kAlarmLowPrefix) >= 0;
+        e.kind = EditorKind::NumberBox;
+        e.control = low ? "Text报警下限" : "Text报警上限";
+        e.channel = channelOfKey(key, low ? kAlarmLowPrefix : kAlarmHighPrefix);
+        e.text = cellText;
+    } else if (key == kAlarmChannelsKey) {
+        e.kind = EditorKind::CheckTree;
+        e.control = "Tree报警通道";
+        for (int i = 0; i < kChannelCount; ++i) {
+            if (!p.channelStarted(i)) continue;
+            e.nodes.push_back({std::to_string(i) + std::string(kAlarmNodeKeySuffix),
+                               std::string(kAlarmNodeText) + std::to_string(i), p.alarmEnabled(i)});
+        }
+    } else {
+        return std::nullopt;
+    }
+    return e;
+}
+
+std::optional<PropertyEditor> openEditor(const EditSession& s, int rowIndex) {
+    if (s.rows.empty() || rowIndex < 0 || rowIndex >= static_cast<int>(s.rows.size())) {
+        return std::nullopt;
+    }
+    const PropertyRow& row = s.rows[static_cast<std::size_t>(rowIndex)];
+    if (row.key.empty() || row.readOnly) return std::nullopt;
+    auto editor = editorForKey(row.key, row.value, s.loggerParams, s.now);
+    if (editor) editor->row = rowIndex;
+    return editor;
+}
+
+std::string numberBoxText(const PropertyEditor& e, std::string_view typed,
+                          std::string_view lastGoodText) {
+    const bool alarm = e.key != kStopCountKey;
+    if (alarm && typed == "-") return std::string(typed);
+    const auto value = toInt16(typed);
+    if (!value) return std::string(lastGoodText);
+    if (!alarm && *value <= 0) return "1";
+    return std::to_string(*value);
+}
+
+void checkTreeNode(PropertyEditor& e, int index) {
+    if (index < 0 || index >= static_cast<int>(e.nodes.size())) return;
+    if (e.singleChoice) {
+        for (auto& node : e.nodes) node.checked = false;
+    }
+    e.nodes[static_cast<std::size_t>(index)].checked = true;
+}
+
+CommitResult commitEditor(EditSession& s, const PropertyEditor& e) {
+    const std::string& key = e.key;
+    if (key == kUserNameKey || key == kTitleKey) return commitText(s, e);
+    if (key == kClockKey) {
+        setRowValue(s.rows, key, dateTimeText(e.time));
+        s.loggerParams.loggerClock = e.time;
+        return {};
+    }
+    if (key == kTimedStopKey) return commitTimedStop(s, e);
+    if (key == kTimedStartKey) return commitTimedStart(s, e);
+    if (key == kIntervalKey) return commitInterval(s, e);
+    if (key == kDelayKey) return commitDelay(s, e);
+    if (key == kStartModeKey) return commitStartMode(s, e);
+    if (key == kStopModeKey) return commitStopMode(s, e);
+    if (key == kPowerModeKey) return commitPowerMode(s, e);
+    if (key == kStopCountKey) return commitStopCount(s, e);
+    if (channelOfKey(key, kAlarmLowPrefix) >= 0) return commitAlarmLimit(s, e, true);
+    if (channelOfKey(key, kAlarmHighPrefix) >= 0) return commitAlarmLimit(s, e, false);
+    if (key == kAlarmChannelsKey) return commitAlarmChannels(s, e);
+    return refused();
+}
+
+void recomputeStopTimes(EditSession& s, int first, int last) {
+    LoggerParameters& p = s.loggerParams;
+    auto runs = [&](int step) { return first <= step && step <= last; };
+    if (runs(1)) {
+        if (p.startMode == kStartDelayed) {
+            p.loggerStartTime = s.now + p.startDelay;
+        } else if (p.startMode == kStartTimed) {
+            p.loggerStartTime = p.timedStartTime;
+        } else {
+            p.loggerStartTime = s.now;
+        }
+        setRowValue(s.rows, kStartTimeKey, dateTimeText(p.loggerStartTime));
+    }
+    if (runs(2) && (p.stopMode & kStopByCount)) {
+        p.countStopTime = p.loggerStartTime + p.stopCount * p.interval;
+    }
+    if (runs(3) && (p.stopMode & kStopMemoryFull)) {
+        p.fullStopTime = p.loggerStartTime + p.totalSpace * p.interval;
+    }
+    if (!runs(4)) return;
+    // The configured stop that comes first; on a tie the lower bit wins, and a best
+    // of 0 counts as none yet.
+    DateTime best = 0;
+    std::int16_t effective = 0;
+    const std::array<std::pair<std::int16_t, DateTime>, 3> candidates = {
+        {{kStopMemoryFull, p.fullStopTime},
+         {kStopByCount, p.countStopTime},
+         {kStopTimed, p.timedStopTime}}};
+    for (const auto& [bit, time] : candidates) {
+        if (!(p.stopMode & bit)) continue;
+        if (best == 0 || time < best) {
+            best = time;
+            effective = bit;
+        }
+    }
+    if (runs(5)) {
+        p.expectedStopTime = best;
+        setRowValue(s.rows, kExpectedStopKey, dateTimeText(p.expectedStopTime));
+    }
+    if (runs(6)) setRowValue(s.rows, kStopModeKey, stopModeText(effective));
+}
+
+// ---- the command line's edits ------------------------------------------------
+
+namespace {
+
+struct SetName {
+    std::string_view name;
+    std::string_view key;
+};
+constexpr std::array<SetName, 12> kSetNames = {{{"userName", kUserNameKey},
+                                                {"title", kTitleKey},
+                                                {"loggerClock", kClockKey},
+                                                {"timedStartTime", kTimedStartKey},
+                                                {"timedStopTime", kTimedStopKey},
+                                                {"interval", kIntervalKey},
+                                                {"startDelay", kDelayKey},
+                                                {"startMode", kStartModeKey},
+                                                {"stopMode", kStopModeKey},
+                                                {"powerMode", kPowerModeKey},
+                                                {"stopCount", kStopCountKey},
+                                                {"alarmChannels", kAlarmChannelsKey}}};
+
+// "alarmLow[3]" → 3, or -1.
+int indexedName(std::string_view name, std::string_view stem) {
+    if (!startsWith(name, stem) || name.size() != stem.size() + 3) return -1;
+    if (name[stem.size()] != '[' || name.back() != ']') return -1;
+    const char c = name[stem.size() + 1];
+    return (c >= '0' && c <= '7') ? c - '0' : -1;
+}
+
+std::optional<std::string> keyOfName(std::string_view name) {
+    for (const auto& n : kSetNames) {
+        if (n.name == name) return std::string(n.key);
+    }
+    if (int i = indexedName(name, "alarmLow"); i >= 0) {
+        return std::string(kAlarmLowPrefix) + std::to_string(i);
+    }
+    if (int i = indexedName(name, "alarmHigh"); i >= 0) {
+        return std::string(kAlarmHighPrefix) + std::to_string(i);
+    }
+    return std::nullopt;
+}
+
+SetEditResult usage(std::string_view name, std::string_view what) {
+    return {SetEditStatus::UsageError, "--set " + std::string(name) + ": " + std::string(what)};
+}
+
+SetEditResult refusedEdit(std::string text) {
+    return {SetEditStatus::Refused, std::move(text)};
+}
+
+// Checks the nodes that make up `bits`; false when a bit has no node on this logger.
+bool checkNodes(PropertyEditor& e, long bits, const std::vector<std::string>& keyOfBit) {
+    for (auto& node : e.nodes) node.checked = false;
+    for (std::size_t b = 0; b < keyOfBit.size(); ++b) {
+        if (!(bits & (1L << b))) continue;
+        auto it = std::find_if(e.nodes.begin(), e.nodes.end(),
+                               [&](const CheckNode& n) { return n.key == keyOfBit[b]; });
+        if (it == e.nodes.end()) return false;
+        it->checked = true;
+    }
+    return true;
+}
+
+}  // namespace
+
+SetEditResult applySetEdit(LoggerParameters& params, std::string_view name, std::string_view value,
+                           DateTime now) {
+    const auto key = keyOfName(name);
+    if (!key) return usage(name, "not a parameter that can be set");
+    auto editor = editorForKey(*key, {}, params, now);
+    if (!editor) return usage(name, "not a parameter that can be set");
+    PropertyEditor& e = *editor;
+    const std::string nameText(name);
+
+    switch (e.kind) {
+        case EditorKind::TextBox: {
+            const auto chars = characters(value);
+            if (!chars) return usage(name, "not a valid UTF-8 text");
+            int units = 0;
+            for (auto c : *chars) units += utf16Units(c);
+            if (units > e.maxLength) {
+                return usage(name, "at most " + std::to_string(e.maxLength) + " characters");
+            }
+            e.text = std::string(value);
+            break;
+        }
+        case EditorKind::DateTimePicker: {
+            const auto t = parseIsoDateTime(value);
+            if (!t) return usage(name, "expected \"YYYY-MM-DD HH:MM:SS\"");
+            e.time = *t;
+            break;
+        }
+        case EditorKind::TimePicker: {
+            const auto t = parseDuration(value);
+            if (!t) return usage(name, "expected \"HH:MM:SS\"");
+            e.time = *t;
+            break;
+        }
+        case EditorKind::DropDown:
+            if (*key == kStartModeKey) {
+                const auto mode = toInteger(value, kStartImmediately, kStartManual);
+                if (!mode) return usage(name, "expected 1..4");
+                e.selected = static_cast<int>(*mode) - 1;
+            } else {
+                const auto mode = toInteger(value, 0, kPowerSaving);
+                if (!mode || (*mode != kPowerNormal && *mode != kPowerSaving)) {
+                    return usage(name, "expected 0 or 128");
+                }
+                e.selected = *mode == kPowerNormal ? 0 : 1;
+            }
+            break;
+        case EditorKind::NumberBox: {
+            const std::string text = numberBoxText(e, value, {});
+            if (text.empty() || text == "-") return usage(name, "expected a 16-bit integer");
+            e.text = text;
+            break;
+        }
+        case EditorKind::CheckTree:
+            if (*key == kStopModeKey) {
+                const auto bits = toInteger(value, 0, 7);
+                if (!bits) return usage(name, "expected a bit sum 0..7");
+                if (!checkNodes(e, *bits, {"存储器满停止", "按次数停止", "定时停止"})) {
+                    return refusedEdit(nameText + ": this logger offers no timed stop");
+                }
+                if (*bits == 0) e.nodes.front().checked = true;  // "先进先出"
+            } else {
+                const auto bits = toInteger(value, 0, 255);
+                if (!bits) return usage(name, "expected a channel mask 0..255");
+                std::vector<std::string> keys;
+                for (int i = 0; i < kChannelCount; ++i) {
+                    keys.push_back(std::to_string(i) + std::string(kAlarmNodeKeySuffix));
+                }
+                if (!checkNodes(e, *bits, keys)) {
+                    return refusedEdit(nameText + ": alarms only on started channels");
+                }
+            }
+            break;
+        case EditorKind::None:
+            return usage(name, "not a parameter that can be set");
+    }
+
+    const Viewer administrator{true, 255};
+    if (rowReadOnly(*key, params, administrator)) {
+        return refusedEdit(nameText + ": the row " + *key + " is read-only now");
+    }
+
+    std::vector<PropertyRow> rows;
+    LoggerParameters unusedFileParams;
+    EditSession session{params, unusedFileParams, rows, false, administrator, now, nullptr};
+    const CommitResult result = commitEditor(session, e);
+    if (result.message) return refusedEdit(result.message->text);
+    if (!result.applied) return refusedEdit(nameText + ": not taken");
+    return {};
+}
+
+}  // namespace tarvo
