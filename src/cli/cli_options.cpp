@@ -25,6 +25,8 @@ const char* const kUsageText =
     "  show FILE [--json]                show a logger data file\n"
     "  convert IN OUT [--append]         save the logger data file IN as OUT; --append adds\n"
     "                                    its records to the database OUT\n"
+    "  restart [--set NAME=VALUE]...     apply the edits, write the parameters and restart\n"
+    "                                    the logger (it clears the logger's memory)\n"
     "  stop                              stop the logger's recording\n"
     "  power normal|saving               set the power mode\n"
     "  reset N                           send the reset of level N (1..5)\n"

@@ -25,6 +25,8 @@
 #include "core/date_time.h"
 #include "link/history_upload.h"
 #include "link/maintenance.h"
+#include "link/restart.h"
+#include "workstation/property_editing.h"
 #include "workstation/maintenance_dialogs.h"
 #include "workstation/document_commands.h"
 #include "sim/pty_server.h"
@@ -297,6 +299,43 @@ int runSmsPassword(const CommandLine& cl, const std::vector<std::string>& args) 
     }, kPasswordDone);
 }
 
+int runRestart(const CommandLine& cl, std::vector<std::string> args) {
+    std::vector<std::pair<std::string, std::string>> edits;
+    while (!args.empty()) {
+        const std::string edit = takeValue(args, "--set");
+        if (edit.empty()) throw UsageError{"unexpected argument " + args.front()};
+        const auto eq = edit.find('=');
+        if (eq == std::string::npos) throw UsageError{"--set needs NAME=VALUE: " + edit};
+        edits.emplace_back(edit.substr(0, eq), edit.substr(eq + 1));
+    }
+    // Names and values are checked before anything is sent.
+    for (const auto& [name, value] : edits) {
+        LoggerParameters scratch;
+        const auto r = applySetEdit(scratch, name, value, currentDateTime());
+        if (r.status == SetEditStatus::UsageError) throw UsageError{r.message};
+    }
+    CliMessenger messenger(cl.global.yes, kImpliedYes);
+    CliSession session(cl.global, messenger);
+    bool ok = session.connect();
+    for (const auto& [name, value] : edits) {
+        if (!ok) break;
+        const auto r = applySetEdit(session.loggerParams(), name, value,
+                                    session.engine().timers().now());
+        if (r.status != SetEditStatus::Applied) {
+            std::cerr << r.message << '\n';
+            ok = false;
+        }
+    }
+    if (ok) {
+        const RestartOutcome sent = restartLogger(session.engine(), cl.global.address);
+        session.runUntilIdle();
+        ok = (sent == RestartOutcome::ParametersSent || sent == RestartOutcome::ClockSent) &&
+             !messenger.anyWarningShown() && messenger.wasShown(std::string(kRestartDone));
+    }
+    messenger.finish(ok);
+    return ok ? kOk : kFailed;
+}
+
 int runSimulate(std::vector<std::string> args) {
     const bool pace = !takeFlag(args, "--no-pace");
     const std::string configFile = takeValue(args, "--config");
@@ -332,6 +371,7 @@ int run(int argc, char** argv) {
         if (cl.command == "show") return runShow(cl.args);
         if (cl.command == "convert") return runConvert(cl.args);
         if (cl.command == "stop") return runStop(cl, cl.args);
+        if (cl.command == "restart") return runRestart(cl, cl.args);
         if (cl.command == "power") return runPower(cl, cl.args);
         if (cl.command == "reset") return runReset(cl, cl.args);
         if (cl.command == "clock") return runClock(cl, cl.args);

@@ -176,3 +176,28 @@ TEST(CliMaintenance, CommandsReportTheProgramsMessagesAndExitStatuses) {
 
 }  // namespace
 }  // namespace tarvo::testing
+
+namespace tarvo::testing {
+namespace {
+
+TEST(CliRestart, EditsAreAppliedThroughTheEditorsAndWrittenToTheLogger) {
+    SimulatorProcess sim({"--no-pace"});
+    const QStringList port{"--port", sim.device()};
+    const auto refused = runCli(port + QStringList{"restart", "--set", "interval=00:00:01"});
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_NE(refused.err.find("记录间隔不得小于2秒"), std::string::npos) << refused.err;
+    EXPECT_EQ(runCli(port + QStringList{"restart", "--set", "colour=red"}).exitCode, 2);
+    EXPECT_EQ(runCli(port + QStringList{"restart", "--set", "interval=soon"}).exitCode, 2);
+
+    const auto done = runCli(port + QStringList{"restart", "--set", "interval=00:05:00", "--set",
+                                                "userName=Bob"});
+    ASSERT_EQ(done.exitCode, 0) << done.err;
+    EXPECT_NE(done.out.find("重启记录仪成功！"), std::string::npos);
+    const auto j = nlohmann::json::parse(runCli(port + QStringList{"connect", "--json"}).out);
+    EXPECT_EQ(j.at("userName"), "Bob");
+    EXPECT_EQ(j.at("intervalMinutes"), 5);
+    EXPECT_EQ(j.at("recordCount"), 0);  // a restart clears the memory
+}
+
+}  // namespace
+}  // namespace tarvo::testing
