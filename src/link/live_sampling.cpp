@@ -1,0 +1,92 @@
+#include "link/live_sampling.h"
+
+#include <algorithm>
+#include <limits>
+
+#include "link/frames.h"
+#include "link/transaction_engine.h"
+
+namespace tarvo {
+
+namespace {
+
+constexpr int kLiveClockMs = 1000;
+constexpr int kInputQueue = 5000;
+constexpr int kOutputQueue = 500;
+constexpr int kAnswerTimeoutMs = 800;
+// Unanswered live requests that pass without a word; the next one stops sampling.
+constexpr std::int16_t kSilentFailures = 11;
+
+}  // namespace
+
+LiveSampling::LiveSampling(TransactionEngine& engine, LiveSampleSink& sink)
+    : engine_(engine), sink_(sink) {
+    engine_.setLiveHandler(this);
+}
+
+LiveSampling::~LiveSampling() {
+    engine_.setLiveHandler(nullptr);
+}
+
+bool LiveSampling::running() const {
+    return engine_.flags().liveRunning;
+}
+
+bool LiveSampling::start() {
+    TimerService& timers = engine_.timers();
+    if (engine_.flags().liveRunning || timers.isActive(TimerId::Real)) return false;
+    liveCountdown_ = engine_.settings().RealInterval;
+    timers.setInterval(TimerId::Real, kLiveClockMs);
+    timers.start(TimerId::Real);
+    engine_.flags().liveRunning = true;
+    return true;
+}
+
+void LiveSampling::stop() {
+    TimerService& timers = engine_.timers();
+    if (timers.isActive(TimerId::Real)) timers.stop(TimerId::Real);
+    if (!engine_.flags().liveRunning) return;
+    // Only a live request is abandoned: a connect, upload or restart under way keeps
+    // its exchange. The abandoned request's answer or timeout then finds mode 0.
+    if (engine_.mode() == kModeLive) engine_.setMode(kModeIdle);
+    liveCountdown_ = 0;
+    engine_.flags().liveRunning = false;
+}
+
+void LiveSampling::liveTick() {
+    if (!engine_.flags().liveRunning) {
+        engine_.timers().stop(TimerId::Real);
+        engine_.listener().enablingChanged();
+        return;
+    }
+    // A period below one second (a damaged setting) asks at every tick.
+    const std::int32_t period = std::max<std::int32_t>(1, engine_.settings().RealInterval);
+    if (liveCountdown_ < std::numeric_limits<std::int32_t>::max()) ++liveCountdown_;
+    if (liveCountdown_ < period) return;
+    // Another exchange is pending: the request waits for the line.
+    if (engine_.busy()) return;
+    liveCountdown_ = 0;
+    ++requestsSent_;
+    engine_.startExchange(kModeLive, liveFrame(engine_.deviceAddress()), kInputQueue, kOutputQueue,
+                          kAnswerTimeoutMs, true);
+}
+
+void LiveSampling::liveAnswer(ByteView answer) {
+    sink_.liveSample(answer, engine_.timers().now());
+}
+
+void LiveSampling::liveTimedOut() {
+    if (liveFailures_ < kSilentFailures) {
+        ++liveFailures_;
+        return;
+    }
+    liveFailures_ = 0;
+    engine_.showFailure();
+    EngineFlags& flags = engine_.flags();
+    flags.liveRunning = false;
+    flags.uploadPending = false;
+    flags.restartPending = false;
+    flags.settingsPending = false;
+}
+
+}  // namespace tarvo
