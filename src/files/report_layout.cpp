@@ -21,11 +21,14 @@ constexpr std::string_view kBlanks = "   ";
 constexpr int kGridRows = 10;
 constexpr double kGridRowHeight = kReportChartHeight / kGridRows;
 constexpr int kGridColumns = 5;
+// The grid's value labels sit just inside the frame.
+constexpr double kLabelInset = 3;
 // Pen widths in printer pixels.
 constexpr double kFramePen = 8;
 constexpr double kGridPen = 1;
 constexpr double kCurvePen = 2;
 constexpr double kRulePen = 2;
+constexpr double kAlarmPen = 2;
 constexpr Rgb kBlack = rgb(0, 0, 0);
 constexpr Rgb kAlarmColour = rgb(255, 0, 0);
 
@@ -275,7 +278,7 @@ class ReportWriter {
                 continue;
             }
             const double at = top + (v.viewTop - y) / span * kReportChartHeight;
-            line(0, at, width, at, kAlarmColour, kGridPen, PenStyle::Solid);
+            line(0, at, width, at, kAlarmColour, kAlarmPen, PenStyle::Dashed);
         }
 
         if (scene) {
@@ -290,7 +293,8 @@ class ReportWriter {
         // The values of the first ten grid rows, top down, printed under each row.
         for (int k = 0; k < kGridRows; ++k) {
             const double y = v.viewTop - span * k / kGridRows;
-            painter_.drawText(device(0, top + kGridRowHeight * k), oneDecimalText(map.valueAt(y)));
+            painter_.drawText(device(kLabelInset, top + kGridRowHeight * k + kLabelInset),
+                              oneDecimalText(map.valueAt(y)));
         }
 
         // Times of the samples under the first five grid columns.
@@ -315,6 +319,9 @@ class ReportWriter {
             if (r.printList) listed.push_back(&r);
         }
         if (listed.empty()) return;
+        // The title does not stay alone at a page's foot: it goes with the header and a row.
+        const double lines = lineUnits();
+        if (y_ > 0 && y_ + 5 * lines > bottom_) finishPage(false);
         x_ = 0;
         emptyLine();
         printBold("数据列表");
@@ -323,7 +330,6 @@ class ReportWriter {
         const std::vector<DateTime>& times = first().times;
         const std::int64_t last =
             std::min<std::int64_t>(view_.viewEnd, static_cast<std::int64_t>(times.size()));
-        const double lines = lineUnits();
         double listTop = y_;
         double columnWidth = 0;
         bool columnOpen = false;

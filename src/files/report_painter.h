@@ -21,7 +21,7 @@ struct ReportFont {
     bool operator==(const ReportFont&) const = default;
 };
 
-enum class PenStyle { Solid, Dotted };
+enum class PenStyle { Solid, Dotted, Dashed };
 
 struct ReportPen {
     Rgb colour = rgb(0, 0, 0);

@@ -341,7 +341,7 @@ TEST(ReportLayout, PagesBreakBeforeABlockThatWouldRunIntoTheFoot) {
 }
 
 TEST(ReportLayout, NothingButThePageNumberIsDrawnBelowTheFootAndBlocksKeep350Units) {
-    for (const double points : {1.0, 4.0, 9.0, 14.0, 24.0}) {
+    for (const double points : {1.0, 4.0, 9.0, 14.0, 24.0, 40.0}) {
         std::vector<ChannelRecord> channels;
         for (std::int16_t c = 0; c < 8; ++c)
             channels.push_back(channelOf(c, "温度", "℃", series(400, 1, 0.25f)));
@@ -365,6 +365,8 @@ TEST(ReportLayout, NothingButThePageNumberIsDrawnBelowTheFootAndBlocksKeep350Uni
             }
         }
         EXPECT_EQ(p.pages, newPages + 1);
+        EXPECT_EQ(p.painter.findText("数据列表")->page, p.painter.findText("  编号")->page)
+            << "the list's title stays with its first column at " << points << " points";
     }
 }
 
@@ -486,6 +488,7 @@ TEST(ReportLayout, ChartDrawsGridAlarmLimitsAndTheChannelsCurveInsideThePlot) {
     for (const Drawn& d : p.painter.drawn) {
         if (d.kind == Drawn::Kind::Line && d.pen.colour == rgb(255, 0, 0)) {
             ++alarms;
+            EXPECT_EQ(d.pen.style, PenStyle::Dashed);
             // 25 lies at plot height 25 × 9.92 + 4 = 252 of 1000.
             EXPECT_NEAR(d.at.y, top + 300 * (1000 - 252.0) / 1000, 1e-9);
             EXPECT_DOUBLE_EQ(d.at.x, 48);
