@@ -25,8 +25,9 @@ Answer CliMessenger::show(const Message& m) {
     return Answer::Ok;
 }
 
-void CliMessenger::finish(bool succeeded) {
-    for (const auto& text : pending_) std::fprintf(succeeded ? stdout : stderr, "%s\n", text.c_str());
+void CliMessenger::finish(bool succeeded, bool informationToStdout) {
+    FILE* to = succeeded && informationToStdout ? stdout : stderr;
+    for (const auto& text : pending_) std::fprintf(to, "%s\n", text.c_str());
     pending_.clear();
     std::fflush(stdout);
     std::fflush(stderr);

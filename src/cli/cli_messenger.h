@@ -20,8 +20,8 @@ public:
     Answer show(const Message& message) override;
 
     // Prints the information held back: to stdout when the command succeeded,
-    // to stderr when it failed.
-    void finish(bool succeeded);
+    // to stderr when it failed (or when standard output carries only results).
+    void finish(bool succeeded, bool informationToStdout = true);
 
     // Every message shown so far, in order (to decide the command's outcome).
     const std::vector<Message>& shown() const { return shown_; }

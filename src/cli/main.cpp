@@ -26,6 +26,9 @@
 #include "link/history_upload.h"
 #include "link/maintenance.h"
 #include "link/restart.h"
+#include "link/live_sampling.h"
+#include "data/live_document.h"
+#include "files/live_file.h"
 #include "workstation/property_editing.h"
 #include "workstation/maintenance_dialogs.h"
 #include "workstation/document_commands.h"
@@ -336,6 +339,75 @@ int runRestart(const CommandLine& cl, std::vector<std::string> args) {
     return ok ? kOk : kFailed;
 }
 
+// Live answers into the live document, the daily file (when saving is on) and one
+// line each on standard output.
+class LiveToTerminal : public LiveSampleSink {
+public:
+    LiveToTerminal(LiveDocument& doc, LiveFile& file) : doc_(doc), file_(file) {}
+    void liveSample(ByteView answer, DateTime now) override {
+        const auto sample = doc_.restoreRealData(answer, now);
+        file_.SaveData(doc_, answer, now);
+        if (!sample) return;
+        std::cout << liveSampleLine(*sample) << std::endl;
+        ++answers_;
+    }
+    int answers() const { return answers_; }
+
+private:
+    LiveDocument& doc_;
+    LiveFile& file_;
+    int answers_ = 0;
+};
+
+int runLive(const CommandLine& cl, std::vector<std::string> args) {
+    const std::string countText = takeValue(args, "--count");
+    const std::string intervalText = takeValue(args, "--interval");
+    const std::string saveDir = takeValue(args, "--save-dir");
+    expectNoMore(args);
+    auto positive = [](const std::string& option, const std::string& text) {
+        int value = 0;
+        const auto [ptr, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+        if (ec != std::errc() || ptr != text.data() + text.size() || value < 1) {
+            throw UsageError{option + " needs a whole number above 0"};
+        }
+        return value;
+    };
+    if (countText.empty()) throw UsageError{"live needs --count N"};
+    const int count = positive("--count", countText);
+    CliMessenger messenger(cl.global.yes, kImpliedYes);
+    CliSession session(cl.global, messenger);
+    if (!intervalText.empty()) session.settings().RealInterval = positive("--interval", intervalText);
+    if (!saveDir.empty()) {
+        session.settings().FilePath = saveDir;
+        session.settings().AutoSave = 10;
+    }
+    bool ok = session.connect();
+    int answers = 0;
+    if (ok) {
+        LiveDocument doc;
+        doc.reSetRealSetting(session.loggerParams());
+        LiveFile file(session.settings(), messenger);
+        doc.setDumpSink(&file);
+        LiveToTerminal sink(doc, file);
+        LiveSampling sampling(session.engine(), sink);
+        session.engine().setDeviceAddress(cl.global.address);
+        sampling.start();
+        session.runUntil([&] {
+            return !sampling.running() ||
+                   (sampling.requestsSent() >= count && !session.engine().busy());
+        });
+        sampling.stop();
+        answers = sink.answers();
+        ok = answers == count && !messenger.anyWarningShown();
+        if (answers < count && !messenger.anyWarningShown()) {
+            std::cerr << "tarvo-cli: " << count - answers << " of " << count
+                      << " live requests went unanswered\n";
+        }
+    }
+    messenger.finish(ok, false);
+    return ok ? kOk : kFailed;
+}
+
 int runSimulate(std::vector<std::string> args) {
     const bool pace = !takeFlag(args, "--no-pace");
     const std::string configFile = takeValue(args, "--config");
@@ -371,6 +443,7 @@ int run(int argc, char** argv) {
         if (cl.command == "show") return runShow(cl.args);
         if (cl.command == "convert") return runConvert(cl.args);
         if (cl.command == "stop") return runStop(cl, cl.args);
+        if (cl.command == "live") return runLive(cl, cl.args);
         if (cl.command == "restart") return runRestart(cl, cl.args);
         if (cl.command == "power") return runPower(cl, cl.args);
         if (cl.command == "reset") return runReset(cl, cl.args);

@@ -1,6 +1,8 @@
 // tarvo-cli against a simulated logger served on a pseudo-terminal by another
 // process: the real serial path (QSerialPort on the pty) end to end.
 
+#include <QDateTime>
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -197,6 +199,29 @@ TEST(CliRestart, EditsAreAppliedThroughTheEditorsAndWrittenToTheLogger) {
     EXPECT_EQ(j.at("userName"), "Bob");
     EXPECT_EQ(j.at("intervalMinutes"), 5);
     EXPECT_EQ(j.at("recordCount"), 0);  // a restart clears the memory
+}
+
+}  // namespace
+}  // namespace tarvo::testing
+
+namespace tarvo::testing {
+namespace {
+
+TEST(CliLive, PrintsExactlyOneLinePerAnswerAndSavesTheDailyFile) {
+    SimulatorProcess sim({"--no-pace"});
+    QTemporaryDir dir;
+    const auto r = runCli({"--port", sim.device(), "--yes", "live", "--count", "2", "--interval",
+                           "1", "--save-dir", dir.path()});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    const QStringList lines = QString::fromStdString(r.out).split('\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 2) << r.out;
+    for (const QString& line : lines) {
+        const QStringList cells = line.split('\t');
+        EXPECT_EQ(cells.size(), 5) << line.toStdString();  // the time, then four channels
+        EXPECT_TRUE(QDateTime::fromString(cells[0], "yyyy-M-d H:mm:ss").isValid()) << line.toStdString();
+    }
+    EXPECT_EQ(QDir(dir.path()).entryList({"*.txt"}).size(), 1);
+    EXPECT_EQ(runCli({"--port", sim.device(), "live", "--count", "0"}).exitCode, 2);
 }
 
 }  // namespace
