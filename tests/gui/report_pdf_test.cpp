@@ -1,4 +1,4 @@
-#include "platform/qt_report_painter.h"
+#include "gui/qt_report_painter.h"
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
