@@ -1,0 +1,147 @@
+#include "gui/serial_settings_dialog.h"
+
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QGridLayout>
+#include <QIntValidator>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSerialPortInfo>
+#include <QVBoxLayout>
+
+#include <limits>
+
+namespace tarvo::gui {
+
+namespace {
+
+const QStringList kTimeouts = {"200", "300",  "400",  "500",  "600",   "700",  "800",
+                               "900", "1000", "2000", "5000", "10000", "15000"};
+const QStringList kParities = {"n", "o", "e", "s", "m"};
+const QStringList kResends = {"1", "2", "3", "4", "5"};
+const QStringList kVariants = {"XY-001", "XY-002"};
+
+QComboBox* makeBox(QWidget* parent, const QStringList& entries, bool editable) {
+    auto* box = new QComboBox(parent);
+    box->setObjectName(QStringLiteral("Combo1"));
+    box->setEditable(editable);
+    box->setInsertPolicy(QComboBox::NoInsert);
+    box->addItems(entries);
+    box->setMinimumWidth(110);
+    return box;
+}
+
+// A box's number, or `fallback` when the box holds no number that fits.
+std::int16_t numberOf(const QComboBox* box, std::int16_t fallback) {
+    bool ok = false;
+    const int value = box->currentText().trimmed().toInt(&ok);
+    if (!ok || value < 1 || value > std::numeric_limits<std::int16_t>::max()) return fallback;
+    return static_cast<std::int16_t>(value);
+}
+
+}  // namespace
+
+QStringList SerialSettingsDialog::portEntries() {
+    QStringList entries;
+    for (int n = 1; n <= 9; ++n) entries << QStringLiteral("COM%1").arg(n);
+    for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) {
+        const QString location = info.systemLocation();
+        if (!location.isEmpty() && !entries.contains(location)) entries << location;
+    }
+    return entries;
+}
+
+SerialSettingsDialog::SerialSettingsDialog(const ProgramSettings& settings, QWidget* parent)
+    : QDialog(parent), previous_(serialDialogValues(settings)) {
+    setObjectName(QStringLiteral("frmSettingSerial"));
+    setWindowTitle(QStringLiteral("串口设置"));
+    setModal(true);
+
+    auto* heading = new QLabel(QStringLiteral("您确定将串口各参数设置为以下值吗？"), this);
+    QFont headingFont = heading->font();
+    headingFont.setBold(true);
+    heading->setFont(headingFont);
+
+    boxes_[0] = makeBox(this, portEntries(), true);
+    boxes_[1] = makeBox(this, kTimeouts, true);
+    boxes_[2] = makeBox(this, kParities, true);
+    boxes_[3] = makeBox(this, kResends, true);
+    boxes_[4] = makeBox(this, kVariants, false);
+    auto* digits = new QIntValidator(1, std::numeric_limits<std::int16_t>::max(), this);
+    boxes_[1]->setValidator(digits);
+    boxes_[3]->setValidator(digits);
+
+    boxes_[0]->setCurrentText(QString::fromStdString(previous_.comPort));
+    boxes_[1]->setCurrentText(QString::number(previous_.overTime));
+    boxes_[2]->setCurrentText(QString::fromStdString(previous_.checkMode));
+    boxes_[3]->setCurrentText(QString::number(previous_.resendTime));
+    boxes_[4]->setCurrentIndex(previous_.conferStyle == 1 ? 0 : 1);
+
+    // Three rows of captioned boxes, units after the boxes that have one.
+    auto* grid = new QGridLayout;
+    grid->setHorizontalSpacing(8);
+    grid->setVerticalSpacing(10);
+    const auto caption = [this](const char* text) {
+        auto* label = new QLabel(QString::fromUtf8(text), this);
+        label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        return label;
+    };
+    const auto unit = [this](const char* text) {
+        return new QLabel(QString::fromUtf8(text), this);
+    };
+    grid->addWidget(caption("串口"), 0, 0);
+    grid->addWidget(boxes_[0], 0, 1);
+    grid->addWidget(caption("超时时间"), 0, 3);
+    grid->addWidget(boxes_[1], 0, 4);
+    grid->addWidget(unit("ms"), 0, 5);
+    grid->addWidget(caption("校验方式"), 1, 0);
+    grid->addWidget(boxes_[2], 1, 1);
+    grid->addWidget(caption("重发次数"), 1, 3);
+    grid->addWidget(boxes_[3], 1, 4);
+    grid->addWidget(unit("次"), 1, 5);
+    grid->addWidget(caption("协议类型"), 2, 0);
+    grid->addWidget(boxes_[4], 2, 1);
+    // The line speed has a caption but no box: it is kept only in the store.
+    auto* baud = caption("波特率");
+    baud->hide();
+    grid->addWidget(baud, 2, 3);
+    grid->setColumnMinimumWidth(2, 16);
+    grid->setColumnMinimumWidth(5, 16);
+
+    auto* buttons = new QDialogButtonBox(this);
+    ok_ = buttons->addButton(QStringLiteral("确定"), QDialogButtonBox::AcceptRole);
+    ok_->setObjectName(QStringLiteral("cmdOK"));
+    ok_->setDefault(true);
+    cancel_ = buttons->addButton(QStringLiteral("取消"), QDialogButtonBox::RejectRole);
+    cancel_->setObjectName(QStringLiteral("cmdCancel"));
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(18, 16, 18, 12);
+    layout->setSpacing(16);
+    layout->addWidget(heading);
+    layout->addLayout(grid);
+    layout->addWidget(buttons);
+    setFixedSize(sizeHint());
+}
+
+SerialDialogValues SerialSettingsDialog::values() const {
+    SerialDialogValues v;
+    v.comPort = boxes_[0]->currentText().trimmed().toStdString();
+    if (v.comPort.empty()) v.comPort = previous_.comPort;
+    v.overTime = numberOf(boxes_[1], previous_.overTime);
+    v.checkMode = boxes_[2]->currentText().trimmed().toStdString();
+    if (v.checkMode.empty()) v.checkMode = previous_.checkMode;
+    v.resendTime = numberOf(boxes_[3], previous_.resendTime);
+    v.conferStyle = static_cast<std::int16_t>(boxes_[4]->currentIndex() + 1);
+    return v;
+}
+
+void runSerialSettings(Workstation& workstation, QWidget* parent) {
+    SerialSettingsDialog dialog(workstation.settings(), parent);
+    if (dialog.exec() == QDialog::Accepted) workstation.serialSettingsAccepted(dialog.values());
+}
+
+}  // namespace tarvo::gui

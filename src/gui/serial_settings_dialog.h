@@ -1,0 +1,46 @@
+#pragma once
+// frmSettingSerial: the serial line's settings in five boxes. The boxes are taken
+// as they stand; numbers that are not numbers keep the setting they had.
+
+#include <QDialog>
+
+#include <array>
+
+#include "core/settings.h"
+#include "workstation/workstation.h"
+
+class QComboBox;
+class QLabel;
+class QPushButton;
+
+namespace tarvo::gui {
+
+class SerialSettingsDialog : public QDialog {
+    Q_OBJECT
+
+  public:
+    // The boxes show `settings`.
+    explicit SerialSettingsDialog(const ProgramSettings& settings, QWidget* parent = nullptr);
+
+    // What the boxes say (Combo1(0) … Combo1(4)).
+    SerialDialogValues values() const;
+
+    // The entries the port box offers: COM1 … COM9, then the ports the system lists.
+    static QStringList portEntries();
+
+    QComboBox* box(int index) const { return boxes_.at(static_cast<std::size_t>(index)); }
+    QPushButton* okButton() const { return ok_; }
+    QPushButton* cancelButton() const { return cancel_; }
+
+  private:
+    SerialDialogValues previous_;
+    std::array<QComboBox*, 5> boxes_{};
+    QPushButton* ok_ = nullptr;
+    QPushButton* cancel_ = nullptr;
+};
+
+// The command "串口设置(&M)": the dialog, modally; on OK the settings are stored
+// and the selected logger is connected with the chosen protocol variant.
+void runSerialSettings(Workstation& workstation, QWidget* parent);
+
+}  // namespace tarvo::gui
