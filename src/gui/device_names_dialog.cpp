@@ -26,7 +26,7 @@ DeviceNamesDialog::DeviceNamesDialog(Workstation& workstation, QWidget* parent)
     for (const auto& entry : DeviceNameManager::listEntries()) {
         list_->addItem(QString::fromStdString(entry));
     }
-    list_->setMinimumSize(150, 260);
+    list_->setMinimumSize(160, 300);
 
     auto* nameCaption = new QLabel(QStringLiteral("自定义名称"), this);
     name_ = new QLineEdit(this);
@@ -52,8 +52,9 @@ DeviceNamesDialog::DeviceNamesDialog(Workstation& workstation, QWidget* parent)
     layout->setContentsMargins(14, 12, 14, 12);
     layout->setSpacing(12);
     layout->addLayout(left);
-    layout->addLayout(middle, 1);
+    layout->addLayout(middle);
     layout->addWidget(buttons);
+    setFixedSize(sizeHint());
 
     connect(list_, &QListWidget::currentRowChanged, this, &DeviceNamesDialog::entryClicked);
     connect(name_, &QLineEdit::editingFinished, this, &DeviceNamesDialog::leaveText);

@@ -180,7 +180,9 @@ PropertyPaneWidget::PropertyPaneWidget(QWidget* parent) : QWidget(parent) {
 
 QSize PropertyPaneWidget::sizeHint() const {
     const int columns = twipsToPixels(kNameColumnTwips) + twipsToPixels(kValueColumnTwips);
-    return {columns + list_->verticalScrollBar()->sizeHint().width() + 2 * list_->frameWidth() + 2,
+    // Room for the value column's longest texts (a bold date and time) beside a
+    // scroll bar, and for four tabs.
+    return {columns + list_->verticalScrollBar()->sizeHint().width() + 2 * list_->frameWidth() + 60,
             480};
 }
 
