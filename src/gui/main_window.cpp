@@ -1,0 +1,517 @@
+#include "gui/main_window.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDialog>
+#include <QDockWidget>
+#include <QFileDialog>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QSignalBlocker>
+#include <QStatusBar>
+#include <QToolBar>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <filesystem>
+
+#include "gui/about_dialog.h"
+#include "gui/command_icons.h"
+#include "gui/device_names_dialog.h"
+#include "gui/login_dialog.h"
+#include "gui/property_pane_widget.h"
+#include "gui/serial_settings_dialog.h"
+#include "gui/twips.h"
+
+namespace tarvo::gui {
+
+namespace {
+
+QString qs(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+std::size_t slot(Command command) {
+    return static_cast<std::size_t>(command);
+}
+
+// frmWaitting: shown without blocking and kept above every other window while the
+// logger restarts.
+QDialog* makePleaseWait(QWidget* parent) {
+    auto* dialog = new QDialog(parent, Qt::Dialog | Qt::WindowStaysOnTopHint |
+                                           Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+    dialog->setObjectName(QStringLiteral("frmWaitting"));
+    dialog->setWindowTitle(QStringLiteral("请稍候..."));
+    dialog->setModal(false);
+    auto* text = new QLabel(QStringLiteral("正在重启记录中，请稍候。。。。。。 "), dialog);
+    auto* layout = new QVBoxLayout(dialog);
+    layout->setContentsMargins(28, 22, 28, 22);
+    layout->addWidget(text);
+    dialog->setFixedSize(dialog->sizeHint());
+    return dialog;
+}
+
+}  // namespace
+
+MainWindow::MainWindow(Workstation& workstation, QWidget* parent)
+    : QMainWindow(parent), ws_(workstation) {
+    setObjectName(QStringLiteral("MDIMian"));
+    setWindowTitle(qs(kProgramTitle));
+    setWindowIcon(programIcon());
+
+    mdi_ = new QMdiArea(this);
+    mdi_->setBackground(QColor(0x8f, 0x9a, 0xa8));
+    mdi_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    mdi_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setCentralWidget(mdi_);
+    connect(mdi_, &QMdiArea::subWindowActivated, this, &MainWindow::subWindowActivated);
+
+    buildCommands();
+    buildToolbars();
+    buildPane();
+    buildStatusBar();
+    resize(1100, 720);
+
+    ws_.setView(this);
+    // Draw what the workstation holds now; startUp() tells the rest.
+    paneChanged();
+    enablingChanged();
+    statusChanged();
+    loginChanged();
+    viewTogglesChanged();
+    selectorChanged();
+}
+
+MainWindow::~MainWindow() {
+    // The children report no more to a window that is going: the MDI area would
+    // tell of its last active child while it is taken down.
+    mdi_->disconnect(this);
+    selector_->disconnect(this);
+    pane_->disconnect(this);
+    ws_.setView(nullptr);
+}
+
+// ---- building -------------------------------------------------------------------
+
+void MainWindow::buildCommands() {
+    QMenu* current = nullptr;
+    std::string_view currentCaption;
+    for (const CommandInfo& info : commandTable()) {
+        if (!current || info.menu != currentCaption) {
+            current = menuBar()->addMenu(qs(info.menu));
+            menus_.push_back(current);
+            currentCaption = info.menu;
+        }
+        QMenu* target = info.inAdvancedMenu && advancedMenu_ ? advancedMenu_ : current;
+        if (info.separatorBefore) target->addSeparator();
+        if (info.command == Command::Advanced) {
+            advancedMenu_ = target->addMenu(qs(info.caption));
+            actions_[slot(info.command)] = advancedMenu_->menuAction();
+            continue;
+        }
+        QAction* action = target->addAction(qs(info.caption));
+        const std::string_view key = info.toolbarKey;
+        if (!key.empty()) {
+            action->setObjectName(qs(key));
+            action->setIcon(commandIcon(key));
+            action->setToolTip(qs(info.tooltip));
+        }
+        const Command command = info.command;
+        connect(action, &QAction::triggered, this, [this, command] { runCommand(command); });
+        actions_[slot(command)] = action;
+    }
+    for (const Command toggle : {Command::ViewToolbar, Command::ViewStatusBar,
+                                 Command::ViewPropertyPane, Command::ViewLiveWindow}) {
+        actions_[slot(toggle)]->setCheckable(true);
+    }
+    actions_[slot(Command::FileOpen)]->setShortcut(QKeySequence::Open);
+}
+
+void MainWindow::buildToolbars() {
+    const std::array<std::pair<Toolbar, const char*>, 3> bands = {{
+        {Toolbar::File, "ToolbarFile"},
+        {Toolbar::Tools, "ToolbarTools"},
+        {Toolbar::Setting, "ToolbarSetting"},
+    }};
+    for (std::size_t i = 0; i < bands.size(); ++i) {
+        auto* bar = new QToolBar(this);
+        bar->setObjectName(QString::fromLatin1(bands[i].second));
+        bar->setMovable(false);
+        bar->setFloatable(false);
+        bar->setIconSize(QSize(24, 24));
+        bar->setToolButtonStyle(Qt::ToolButtonIconOnly);
+        addToolBar(Qt::TopToolBarArea, bar);
+        toolbars_[i] = bar;
+    }
+
+    // The device-address selector heads the tools: choose the logger, then act on it.
+    selector_ = new QComboBox(this);
+    selector_->setObjectName(QStringLiteral("Combo1"));
+    selector_->setMinimumContentsLength(8);
+    selector_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    selector_->setMaxVisibleItems(20);
+    connect(selector_, &QComboBox::currentIndexChanged, this,
+            [this](int index) { ws_.setSelectedAddress(index + 1); });
+    QToolBar* tools = toolbar(Toolbar::Tools);
+    tools->addWidget(selector_);
+    tools->addSeparator();
+
+    for (const CommandInfo& info : commandTable()) {
+        if (info.toolbar == Toolbar::None) continue;
+        QToolBar* bar = toolbar(info.toolbar);
+        if (info.toolbar == Toolbar::Tools && info.separatorBefore) bar->addSeparator();
+        bar->addAction(actions_[slot(info.command)]);
+    }
+}
+
+void MainWindow::buildPane() {
+    dock_ = new QDockWidget(this);
+    dock_->setObjectName(QStringLiteral("PropertyPane"));
+    dock_->setFeatures(QDockWidget::NoDockWidgetFeatures);
+    dock_->setAllowedAreas(Qt::LeftDockWidgetArea | Qt::RightDockWidgetArea);
+    // The pane draws its own title strip.
+    auto* noTitle = new QWidget(dock_);
+    auto* noTitleLayout = new QVBoxLayout(noTitle);
+    noTitleLayout->setContentsMargins(0, 0, 0, 0);
+    dock_->setTitleBarWidget(noTitle);
+    pane_ = new PropertyPaneWidget(dock_);
+    dock_->setWidget(pane_);
+    addDockWidget(Qt::LeftDockWidgetArea, dock_);
+    resizeDocks({dock_}, {pane_->sizeHint().width()}, Qt::Horizontal);
+
+    connect(pane_, &PropertyPaneWidget::tabClicked, this,
+            [this](int tab) { ws_.selectTab(static_cast<PropertyTab>(tab)); });
+    connect(pane_, &PropertyPaneWidget::hideClicked, this, [this] { ws_.hidePropertyPane(); });
+    connect(pane_, &PropertyPaneWidget::filePropertiesClicked, this,
+            [this] { ws_.showFileProperties(); });
+}
+
+void MainWindow::buildStatusBar() {
+    QStatusBar* bar = statusBar();
+    bar->setObjectName(QStringLiteral("PictureStatusBar"));
+    loginLabel_ = new QLabel(bar);
+    loginLabel_->setObjectName(QStringLiteral("LabelUser"));
+    loginLabel_->setMinimumWidth(twipsToPixels(3000));
+    statusLabel_ = new QLabel(bar);
+    statusLabel_->setObjectName(QStringLiteral("LabelStauts"));
+    progress_ = new QProgressBar(bar);
+    progress_->setObjectName(QStringLiteral("PictureProsess"));
+    progress_->setTextVisible(false);
+    progress_->setFixedSize(200, 14);
+    bar->addWidget(loginLabel_);
+    bar->addWidget(statusLabel_, 1);
+    bar->addPermanentWidget(progress_);
+}
+
+QAction* MainWindow::action(Command command) const {
+    return actions_[slot(command)];
+}
+
+QMenu* MainWindow::menu(std::string_view caption) const {
+    const QString wanted = qs(caption);
+    for (QMenu* m : menus_) {
+        if (m->title() == wanted) return m;
+    }
+    return nullptr;
+}
+
+QToolBar* MainWindow::toolbar(Toolbar which) const {
+    switch (which) {
+        case Toolbar::File:
+            return toolbars_[0];
+        case Toolbar::Tools:
+            return toolbars_[1];
+        case Toolbar::Setting:
+            return toolbars_[2];
+        case Toolbar::None:
+            break;
+    }
+    return nullptr;
+}
+
+// ---- commands -------------------------------------------------------------------
+
+void MainWindow::runCommand(Command command) {
+    switch (command) {
+        case Command::FileOpen:
+            openFiles();
+            break;
+        case Command::Login:
+            runLogin(ws_, this);
+            break;
+        case Command::Logout:
+            ws_.logout();
+            break;
+        case Command::Exit:
+            close();
+            break;
+        case Command::Connect:
+            ws_.connect();
+            break;
+        case Command::Upload:
+            ws_.upload();
+            break;
+        case Command::ViewToolbar:
+            ws_.toggleToolbar();
+            break;
+        case Command::ViewStatusBar:
+            ws_.toggleStatusBar();
+            break;
+        case Command::ViewPropertyPane:
+            ws_.togglePropertyPane();
+            break;
+        case Command::ViewLiveWindow:
+            ws_.toggleLiveWindow();
+            break;
+        case Command::Cascade:
+            ws_.arrange(Arrangement::Cascade);
+            break;
+        case Command::TileHorizontal:
+            ws_.arrange(Arrangement::TileHorizontal);
+            break;
+        case Command::TileVertical:
+            ws_.arrange(Arrangement::TileVertical);
+            break;
+        case Command::ArrangeIcons:
+            ws_.arrange(Arrangement::ArrangeIcons);
+            break;
+        case Command::DeviceNames:
+            showDeviceNames();
+            break;
+        case Command::SerialSettings:
+            runSerialSettings(ws_, this);
+            break;
+        case Command::About:
+            showAbout();
+            break;
+        default:
+            // The remaining commands arrive with their windows and dialogs.
+            break;
+    }
+    // A checkable entry shows the workstation's state, not Qt's own flip.
+    viewTogglesChanged();
+}
+
+void MainWindow::openFiles() {
+    const QStringList names =
+        QFileDialog::getOpenFileNames(this, QStringLiteral("打开为..."), QString(),
+                                      QStringLiteral("记录仪文件(*.orx);;所有格式(*.*)"));
+    for (const QString& name : names) {
+        ws_.openDocument(std::filesystem::path(name.toStdU16String()));
+    }
+    ws_.runEnabling();
+}
+
+void MainWindow::showDeviceNames() {
+    if (!deviceNames_) deviceNames_ = new DeviceNamesDialog(ws_, this);
+    deviceNames_->run();
+}
+
+void MainWindow::showAbout() {
+    AboutDialog about(this);
+    about.exec();
+}
+
+// ---- the workstation's notices ----------------------------------------------------
+
+void MainWindow::paneChanged() {
+    const PropertyPane& pane = ws_.pane();
+    pane_->showPane(pane);
+    dock_->setVisible(pane.visible());
+    actions_[slot(Command::ViewPropertyPane)]->setChecked(pane.visible());
+}
+
+void MainWindow::commandEchoChanged() {
+    pane_->showCommandText(ws_.pane().commandText());
+}
+
+void MainWindow::enablingChanged() {
+    const CommandStates& states = ws_.commandStates();
+    for (const CommandInfo& info : commandTable()) {
+        actions_[slot(info.command)]->setEnabled(states.enabled(info.command));
+    }
+    // The pane's write button starts the parameter write, which this window does not
+    // offer yet.
+    pane_->setWriteEnabled(false);
+}
+
+void MainWindow::statusChanged() {
+    statusLabel_->setText(QString::fromStdString(ws_.statusBarText()));
+    const ProgressState& p = ws_.progressState();
+    progress_->setRange(p.minimum, std::max(p.minimum, p.maximum));
+    progress_->setValue(p.value);
+}
+
+void MainWindow::loginChanged() {
+    loginLabel_->setText(QString::fromStdString(ws_.loginText()));
+}
+
+void MainWindow::viewTogglesChanged() {
+    for (QToolBar* bar : toolbars_) bar->setVisible(ws_.toolbarShown());
+    statusBar()->setVisible(ws_.statusBarShown());
+    dock_->setVisible(ws_.pane().visible());
+    actions_[slot(Command::ViewToolbar)]->setChecked(ws_.toolbarShown());
+    actions_[slot(Command::ViewStatusBar)]->setChecked(ws_.statusBarShown());
+    actions_[slot(Command::ViewPropertyPane)]->setChecked(ws_.pane().visible());
+    actions_[slot(Command::ViewLiveWindow)]->setChecked(ws_.liveWindowChecked());
+}
+
+void MainWindow::selectorChanged() {
+    const QSignalBlocker block(selector_);
+    const auto& entries = ws_.selectorEntries();
+    bool same = selector_->count() == static_cast<int>(entries.size());
+    for (int i = 0; same && i < selector_->count(); ++i) {
+        same = selector_->itemText(i) == QString::fromStdString(entries[static_cast<size_t>(i)]);
+    }
+    if (!same) {
+        selector_->clear();
+        for (const auto& entry : entries) selector_->addItem(QString::fromStdString(entry));
+    }
+    selector_->setCurrentIndex(ws_.selectedAddress() - 1);
+}
+
+// The history windows (frmData) join this window with their class: until then the
+// place of each document is kept, so that the child windows line up with the documents.
+void MainWindow::documentOpened(int index) {
+    const auto at = static_cast<std::ptrdiff_t>(
+        std::clamp<int>(index, 0, static_cast<int>(historyWindows_.size())));
+    historyWindows_.insert(historyWindows_.begin() + at, nullptr);
+}
+
+void MainWindow::documentClosed(int index) {
+    if (index < 0 || index >= static_cast<int>(historyWindows_.size())) return;
+    const QPointer<QMdiSubWindow> window = historyWindows_[static_cast<std::size_t>(index)];
+    historyWindows_.erase(historyWindows_.begin() + index);
+    if (window) window->deleteLater();
+}
+
+void MainWindow::pleaseWait(bool shown) {
+    if (!shown) {
+        if (pleaseWait_) pleaseWait_->hide();
+        return;
+    }
+    if (!pleaseWait_) pleaseWait_ = makePleaseWait(this);
+    pleaseWait_->show();
+    pleaseWait_->raise();
+}
+
+void MainWindow::liveWindowShown() {
+    // The live-curve window (frmRealT) is not part of this window yet.
+}
+
+void MainWindow::liveWindowHidden() {}
+
+void MainWindow::arrangeChildren(Arrangement how) {
+    switch (how) {
+        case Arrangement::Cascade:
+            mdi_->cascadeSubWindows();
+            break;
+        case Arrangement::TileHorizontal:
+            tile(Qt::Vertical);
+            break;
+        case Arrangement::TileVertical:
+            tile(Qt::Horizontal);
+            break;
+        case Arrangement::ArrangeIcons:
+            arrangeIcons();
+            break;
+    }
+}
+
+// ---- child windows ------------------------------------------------------------------
+
+void MainWindow::subWindowActivated(QMdiSubWindow* window) {
+    if (!window) {
+        // Qt reports no active child while the whole program is in the background.
+        if (mdi_->subWindowList().isEmpty()) ws_.setActiveChild({});
+        return;
+    }
+    for (std::size_t i = 0; i < historyWindows_.size(); ++i) {
+        if (historyWindows_[i] == window) {
+            ws_.setActiveChild({ChildKind::History, static_cast<int>(i)});
+            return;
+        }
+    }
+}
+
+// "水平平铺" puts the children one above the other, each the area's full width;
+// "垂直平铺" puts them side by side.
+void MainWindow::tile(Qt::Orientation stacking) {
+    QList<QMdiSubWindow*> windows;
+    for (QMdiSubWindow* w : mdi_->subWindowList()) {
+        if (w->isVisible() && !w->isMinimized()) windows << w;
+    }
+    if (windows.isEmpty()) return;
+    const QRect area = mdi_->viewport()->rect();
+    const int n = static_cast<int>(windows.size());
+    for (int i = 0; i < n; ++i) {
+        QMdiSubWindow* w = windows[i];
+        if (w->isMaximized()) w->showNormal();
+        if (stacking == Qt::Vertical) {
+            const int top = area.height() * i / n;
+            const int bottom = area.height() * (i + 1) / n;
+            w->setGeometry(0, top, area.width(), bottom - top);
+        } else {
+            const int left = area.width() * i / n;
+            const int right = area.width() * (i + 1) / n;
+            w->setGeometry(left, 0, right - left, area.height());
+        }
+    }
+}
+
+// Minimised children line up along the bottom edge of the area.
+void MainWindow::arrangeIcons() {
+    const QRect area = mdi_->viewport()->rect();
+    int x = 0;
+    int y = area.bottom();
+    for (QMdiSubWindow* w : mdi_->subWindowList()) {
+        if (!w->isMinimized()) continue;
+        const QSize size = w->size();
+        if (x > 0 && x + size.width() > area.width()) {
+            x = 0;
+            y -= size.height();
+        }
+        w->move(x, y - size.height() + 1);
+        x += size.width();
+    }
+}
+
+// ---- the frame ----------------------------------------------------------------------
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    if (shutDown_) {
+        event->accept();
+        return;
+    }
+    if (!ws_.mayClose()) {
+        event->ignore();
+        return;
+    }
+    mdi_->closeAllSubWindows();
+    if (!mdi_->subWindowList().isEmpty()) {
+        event->ignore();
+        return;
+    }
+    ws_.shutDown();
+    shutDown_ = true;
+    event->accept();
+}
+
+// The please-wait window is minimised and restored with the main window, unless the
+// main window is maximised.
+void MainWindow::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    if (event->type() != QEvent::WindowStateChange || isMaximized()) return;
+    if (!pleaseWait_ || !ws_.pleaseWaitShown()) return;
+    if (isMinimized()) {
+        pleaseWait_->showMinimized();
+    } else {
+        pleaseWait_->showNormal();
+    }
+}
+
+}  // namespace tarvo::gui

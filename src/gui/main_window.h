@@ -1,0 +1,112 @@
+#pragma once
+// MDIMian: the program's frame. A view of the Workstation: the menus and toolbars
+// come from the command table and follow its enabled states, the property pane,
+// status bar and device selector draw the workstation's state, and every command
+// the operator chooses is handed to the workstation.
+
+#include <QDialog>
+#include <QMainWindow>
+#include <QPointer>
+
+#include <array>
+#include <string_view>
+#include <vector>
+
+#include "workstation/workstation.h"
+
+class QAction;
+class QComboBox;
+class QDockWidget;
+class QLabel;
+class QMdiArea;
+class QMdiSubWindow;
+class QMenu;
+class QProgressBar;
+class QToolBar;
+
+namespace tarvo::gui {
+
+class DeviceNamesDialog;
+class PropertyPaneWidget;
+
+class MainWindow : public QMainWindow, public WorkstationView {
+    Q_OBJECT
+
+  public:
+    // Attaches itself to the workstation as its view (and detaches on destruction);
+    // the workstation outlives the window.
+    explicit MainWindow(Workstation& workstation, QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    // The menu entry (and toolbar button) of a command; the submenu's own action for
+    // Command::Advanced.
+    QAction* action(Command command) const;
+    // A top-level menu by its caption ("文件(&F)" …); nullptr when there is none.
+    QMenu* menu(std::string_view caption) const;
+    QMenu* advancedMenu() const { return advancedMenu_; }
+    QToolBar* toolbar(Toolbar which) const;
+    QComboBox* deviceSelector() const { return selector_; }
+    PropertyPaneWidget* propertyPane() const { return pane_; }
+    QDockWidget* paneDock() const { return dock_; }
+    QLabel* loginLabel() const { return loginLabel_; }
+    QLabel* statusLabel() const { return statusLabel_; }
+    QProgressBar* progressStrip() const { return progress_; }
+    QMdiArea* mdiArea() const { return mdi_; }
+    // frmWaitting while it exists.
+    QDialog* pleaseWaitWindow() const { return pleaseWait_; }
+
+    // No context menu for hiding single toolbars: the band goes as a whole.
+    QMenu* createPopupMenu() override { return nullptr; }
+
+    // ---- WorkstationView ----
+    void paneChanged() override;
+    void commandEchoChanged() override;
+    void enablingChanged() override;
+    void statusChanged() override;
+    void loginChanged() override;
+    void viewTogglesChanged() override;
+    void selectorChanged() override;
+    void documentOpened(int index) override;
+    void documentClosed(int index) override;
+    void pleaseWait(bool shown) override;
+    void liveWindowShown() override;
+    void liveWindowHidden() override;
+    void arrangeChildren(Arrangement how) override;
+
+  protected:
+    void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+  private:
+    void buildCommands();
+    void buildToolbars();
+    void buildStatusBar();
+    void buildPane();
+    void runCommand(Command command);
+    void openFiles();
+    void showDeviceNames();
+    void showAbout();
+    void subWindowActivated(QMdiSubWindow* window);
+    void tile(Qt::Orientation orientation);
+    void arrangeIcons();
+
+    Workstation& ws_;
+    std::array<QAction*, kCommandCount> actions_{};
+    std::vector<QMenu*> menus_;
+    QMenu* advancedMenu_ = nullptr;
+    std::array<QToolBar*, 3> toolbars_{};
+    QComboBox* selector_ = nullptr;
+    QMdiArea* mdi_ = nullptr;
+    QDockWidget* dock_ = nullptr;
+    PropertyPaneWidget* pane_ = nullptr;
+    QLabel* loginLabel_ = nullptr;
+    QLabel* statusLabel_ = nullptr;
+    QProgressBar* progress_ = nullptr;
+    QPointer<QDialog> pleaseWait_;
+    DeviceNamesDialog* deviceNames_ = nullptr;
+    // The history windows, in the order of the workstation's documents.
+    std::vector<QPointer<QMdiSubWindow>> historyWindows_;
+    bool shutDown_ = false;
+};
+
+}  // namespace tarvo::gui

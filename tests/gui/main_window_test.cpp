@@ -1,0 +1,255 @@
+// The main window as the operator meets it: menus and toolbars from the command
+// table, their enabled states, the device selector, the status bar, the view
+// commands and the child windows, against the simulated logger in virtual time.
+
+#include "gui/main_window.h"
+
+#include <gtest/gtest.h>
+#include <QComboBox>
+#include <QDockWidget>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QStatusBar>
+#include <QTabBar>
+#include <QToolBar>
+#include <QToolButton>
+#include <QTreeWidget>
+
+#include <set>
+#include <string>
+#include <vector>
+
+#include "gui/property_pane_widget.h"
+#include "gui/window_fixture.h"
+
+namespace tarvo::gui {
+namespace {
+
+QString qs(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+class MainWindowTest : public ::testing::Test, public test::WindowFixture {
+  protected:
+    // Every entry and button shows the state the enabling rule gave its command.
+    void expectActionsFollowTheRule() {
+        for (const CommandInfo& info : commandTable()) {
+            EXPECT_EQ(window->action(info.command)->isEnabled(),
+                      ws.commandStates().enabled(info.command))
+                << info.caption;
+        }
+    }
+};
+
+TEST_F(MainWindowTest, MenusHoldTheCommandTableInOrderWithTheirCaptionsAndSeparators) {
+    start();
+    std::vector<QString> expectedMenus;
+    for (const CommandInfo& info : commandTable()) {
+        if (expectedMenus.empty() || expectedMenus.back() != qs(info.menu))
+            expectedMenus.push_back(qs(info.menu));
+    }
+    std::vector<QString> menus;
+    for (QAction* a : window->menuBar()->actions()) menus.push_back(a->text());
+    EXPECT_EQ(menus, expectedMenus);
+
+    // Walk each menu as the operator reads it: entries and separators in order.
+    for (const QString& caption : expectedMenus) {
+        QMenu* menu = window->menu(caption.toStdString());
+        ASSERT_NE(menu, nullptr);
+        QStringList expected;
+        QStringList advanced;
+        for (const CommandInfo& info : commandTable()) {
+            if (qs(info.menu) != caption) continue;
+            QStringList& list = info.inAdvancedMenu ? advanced : expected;
+            if (info.separatorBefore) list << QStringLiteral("-");
+            list << qs(info.caption);
+        }
+        QStringList shown;
+        for (QAction* a : menu->actions()) shown << (a->isSeparator() ? "-" : a->text());
+        EXPECT_EQ(shown, expected) << caption.toStdString();
+        if (!advanced.isEmpty()) {
+            QStringList sub;
+            for (QAction* a : window->advancedMenu()->actions())
+                sub << (a->isSeparator() ? "-" : a->text());
+            EXPECT_EQ(sub, advanced);
+            EXPECT_EQ(window->advancedMenu()->title(), "高级命令(&V)");
+        }
+    }
+}
+
+TEST_F(MainWindowTest, ThreeToolbarsCarryTheKeyedButtonsWithTheirTooltipsAndPictures) {
+    start();
+    const std::vector<std::pair<Toolbar, QStringList>> bands = {
+        {Toolbar::File, {"fileOpen", "fileSaveAs", "filePrint"}},
+        {Toolbar::Tools,
+         {"ToolLink", "ToolDownload", "ToolReset", "ToolRealStart", "ToolRealEnd", "ToolStop",
+          "ToolPowerMode"}},
+        {Toolbar::Setting, {"SettingSerial", "HelpContents"}},
+    };
+    for (const auto& [which, keys] : bands) {
+        QToolBar* bar = window->toolbar(which);
+        ASSERT_NE(bar, nullptr);
+        EXPECT_EQ(window->toolBarArea(bar), Qt::TopToolBarArea);
+        QStringList shown;
+        for (QAction* a : bar->actions()) {
+            if (a->isSeparator() || a->objectName().isEmpty()) continue;
+            shown << a->objectName();
+            EXPECT_FALSE(a->icon().isNull()) << a->objectName().toStdString();
+            const auto command = commandForToolbarKey(a->objectName().toStdString());
+            ASSERT_TRUE(command);
+            EXPECT_EQ(a->toolTip(), qs(commandInfo(*command).tooltip));
+        }
+        EXPECT_EQ(shown, keys);
+    }
+    EXPECT_EQ(window->action(Command::DeviceNames)->toolTip(), "串口设置");
+    EXPECT_EQ(window->action(Command::Connect)->toolTip(), "连接");
+}
+
+TEST_F(MainWindowTest, AfterStartUpTheCommandsFollowTheRuleAndTheStatusBarShowsNobody) {
+    start();
+    expectActionsFollowTheRule();
+    EXPECT_TRUE(window->action(Command::FileOpen)->isEnabled());
+    EXPECT_TRUE(window->action(Command::Connect)->isEnabled());
+    EXPECT_TRUE(window->action(Command::Login)->isEnabled());
+    EXPECT_FALSE(window->action(Command::Logout)->isEnabled());
+    EXPECT_FALSE(window->action(Command::FileSaveAs)->isEnabled());
+    EXPECT_FALSE(window->action(Command::FilePrint)->isEnabled());
+    EXPECT_FALSE(window->action(Command::Upload)->isEnabled());
+    EXPECT_FALSE(window->action(Command::Restart)->isEnabled());
+    EXPECT_FALSE(window->action(Command::Advanced)->isEnabled());
+    EXPECT_EQ(window->windowTitle(), "Tarvo(多机版)");
+    EXPECT_EQ(window->loginLabel()->text(), "当前用户:    [无用户]");
+    EXPECT_TRUE(window->statusLabel()->text().isEmpty());
+    EXPECT_TRUE(window->paneDock()->isVisibleTo(window.get()));
+    EXPECT_EQ(window->propertyPane()->rowList()->topLevelItemCount(), 0);
+    EXPECT_EQ(window->propertyPane()->tabBar()->count(), 1);
+    EXPECT_EQ(window->propertyPane()->titleLabel()->text(), "记录仪属性");
+}
+
+TEST_F(MainWindowTest, TheDeviceSelectorListsTheHundredNamesAndTellsTheChoice) {
+    store.write("Display", "记录仪3", "冷库三号");
+    start();
+    QComboBox* selector = window->deviceSelector();
+    ASSERT_EQ(selector->count(), 100);
+    for (int n = 1; n <= 100; ++n) {
+        const QString expected =
+            n == 3 ? QStringLiteral("冷库三号") : QStringLiteral("记录仪%1").arg(n);
+        EXPECT_EQ(selector->itemText(n - 1), expected);
+    }
+    EXPECT_EQ(selector->currentIndex(), 0);
+    selector->setCurrentIndex(41);
+    EXPECT_EQ(ws.selectedAddress(), 42);
+}
+
+TEST_F(MainWindowTest, AConnectFillsThePaneAndTheStatesFollowTheExchange) {
+    start();
+    window->action(Command::Connect)->trigger();
+    // While the exchange runs, nothing else may start a second one.
+    EXPECT_FALSE(window->action(Command::Connect)->isEnabled());
+    ASSERT_TRUE(runUntilIdle());
+    ASSERT_TRUE(ws.engine().flags().connected);
+    expectActionsFollowTheRule();
+    EXPECT_TRUE(window->action(Command::Connect)->isEnabled());
+    EXPECT_TRUE(window->action(Command::Upload)->isEnabled());
+    EXPECT_TRUE(window->action(Command::Restart)->isEnabled());
+    EXPECT_TRUE(messenger.shown.empty()) << messenger.shown[0].text;
+
+    QTreeWidget* list = window->propertyPane()->rowList();
+    const auto& rows = ws.pane().rows();
+    ASSERT_EQ(list->topLevelItemCount(), static_cast<int>(rows.size()));
+    ASSERT_GT(rows.size(), 10u);
+    for (int i = 0; i < list->topLevelItemCount(); ++i) {
+        EXPECT_EQ(list->topLevelItem(i)->text(0).toStdString(), rows[static_cast<size_t>(i)].label);
+        EXPECT_EQ(list->topLevelItem(i)->text(1).toStdString(), rows[static_cast<size_t>(i)].value);
+    }
+}
+
+TEST_F(MainWindowTest, TheStatusBarShowsTheExchangeAndTheProgressStrip) {
+    start();
+    trigger(Command::Connect);
+    // Part of the answer in: the strip moves and the status says so.
+    ASSERT_TRUE(timers.runUntil([this] { return ws.progressState().value > 0; }, 10000));
+    EXPECT_EQ(window->progressStrip()->value(), ws.progressState().value);
+    EXPECT_EQ(window->progressStrip()->maximum(), ws.progressState().maximum);
+    EXPECT_TRUE(window->statusLabel()->text().endsWith("连接..."));
+    ASSERT_TRUE(runUntilIdle());
+    EXPECT_EQ(window->statusLabel()->text().toStdString(), ws.statusBarText());
+}
+
+TEST_F(MainWindowTest, ViewCommandsFlipTheBandTheStatusBarAndThePaneWithTheirCheckMarks) {
+    start();
+    window->show();
+    QAction* toolbarEntry = window->action(Command::ViewToolbar);
+    QAction* statusEntry = window->action(Command::ViewStatusBar);
+    QAction* paneEntry = window->action(Command::ViewPropertyPane);
+    EXPECT_TRUE(toolbarEntry->isChecked());
+    EXPECT_TRUE(statusEntry->isChecked());
+    EXPECT_TRUE(paneEntry->isChecked());
+
+    toolbarEntry->trigger();
+    EXPECT_FALSE(toolbarEntry->isChecked());
+    for (Toolbar t : {Toolbar::File, Toolbar::Tools, Toolbar::Setting})
+        EXPECT_FALSE(window->toolbar(t)->isVisible());
+    statusEntry->trigger();
+    EXPECT_FALSE(statusEntry->isChecked());
+    EXPECT_FALSE(window->statusBar()->isVisible());
+    paneEntry->trigger();
+    EXPECT_FALSE(paneEntry->isChecked());
+    EXPECT_FALSE(window->paneDock()->isVisible());
+
+    paneEntry->trigger();
+    EXPECT_TRUE(paneEntry->isChecked());
+    EXPECT_TRUE(window->paneDock()->isVisible());
+    // The pane's own hide button hides it and clears the check mark.
+    window->propertyPane()->hideButton()->click();
+    EXPECT_FALSE(window->paneDock()->isVisible());
+    EXPECT_FALSE(paneEntry->isChecked());
+    // A finished parameter read shows the pane and the band again.
+    ASSERT_TRUE(connectAndWait());
+    EXPECT_TRUE(window->paneDock()->isVisible());
+    EXPECT_TRUE(paneEntry->isChecked());
+    EXPECT_TRUE(window->toolbar(Toolbar::Tools)->isVisible());
+    EXPECT_TRUE(toolbarEntry->isChecked());
+}
+
+TEST_F(MainWindowTest, ThePleaseWaitWindowComesAndGoesWithTheWorkstation) {
+    start();
+    window->show();
+    window->pleaseWait(true);
+    ASSERT_NE(window->pleaseWaitWindow(), nullptr);
+    EXPECT_TRUE(window->pleaseWaitWindow()->isVisible());
+    EXPECT_EQ(window->pleaseWaitWindow()->windowTitle(), "请稍候...");
+    EXPECT_TRUE(window->pleaseWaitWindow()->windowFlags() & Qt::WindowStaysOnTopHint);
+    window->pleaseWait(false);
+    EXPECT_FALSE(window->pleaseWaitWindow()->isVisible());
+}
+
+TEST_F(MainWindowTest, ClosingTheWindowSavesTheSettingsAndNames) {
+    start();
+    window->show();
+    store.clearWrites();
+    EXPECT_TRUE(window->close());
+    EXPECT_EQ(store.read("Display", "记录仪100"), "记录仪100");
+    EXPECT_FALSE(store.writes().empty());
+}
+
+TEST_F(MainWindowTest, WhileLiveSamplingRunsClosingAsksAndNoKeepsTheWindow) {
+    start();
+    window->show();
+    ws.engine().flags().liveRunning = true;
+    messenger.answers.push_back(Answer::No);
+    store.clearWrites();
+    EXPECT_FALSE(window->close());
+    EXPECT_TRUE(window->isVisible());
+    ASSERT_EQ(messenger.shown.size(), 1u);
+    EXPECT_EQ(messenger.shown[0].text, "实时数据仍在采集中,是否退出?");
+    EXPECT_TRUE(store.writes().empty());
+    ws.engine().flags().liveRunning = false;
+}
+
+}  // namespace
+}  // namespace tarvo::gui
