@@ -84,6 +84,7 @@ class HistoryWindow : public QWidget {
     bool saveAs();
     bool addToDataBase();
 
+    Workstation& workstation() const { return workstation_; }
     ChartWidget* chart() const { return chart_; }
     QTreeWidget* channelList() const { return channelList_; }
     QTableView* dataGrid() const { return grid_; }
@@ -92,6 +93,7 @@ class HistoryWindow : public QWidget {
   protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    QSize sizeHint() const override;
 
   private:
     void buildChannelListColumns();

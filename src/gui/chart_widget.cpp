@@ -1,0 +1,426 @@
+#include "gui/chart_widget.h"
+
+#include <QBitmap>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QColorDialog>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPixmap>
+#include <QScrollBar>
+#include <QToolButton>
+
+#include <algorithm>
+#include <cmath>
+
+#include "core/messenger.h"
+#include "gui/resize_by_date_dialog.h"
+
+namespace tarvo::gui {
+
+namespace {
+
+QString qs(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// The panel's layout in pixels (15 twips each). The plot sits 240 twips from the left
+// and 450 from the top; the mode buttons stand right-aligned 120 twips from the right
+// edge at the top. Under the plot: a line for the time labels, the scroll bar (240
+// twips below the plot, as wide as the plot) and the row of the three switches, whose
+// left edges lie 1950, 3500 and 5000 twips from the panel's right edge.
+constexpr int kPlotLeft = 16;
+constexpr int kPlotTop = 30;
+constexpr int kPlotRightMargin = 16;
+constexpr int kTimeLabelBand = 16;
+constexpr int kGap = 4;
+constexpr int kSwitchRowHeight = 22;
+constexpr int kButtonInset = 8;
+constexpr std::array<int, 3> kSwitchLeftFromRight = {1950 / 15, 3500 / 15, 5000 / 15};
+
+QPointF qpoint(DevicePoint p) {
+    return {p.x, p.y};
+}
+
+QRectF qrect(const DeviceRect& r) {
+    return {r.left, r.top, r.width, r.height};
+}
+
+void drawPolyline(QPainter& painter, const ChartPolyline& line, const QColor& colour) {
+    if (line.points.size() < 2) return;
+    QPen pen(colour);
+    pen.setWidthF(line.width);
+    pen.setCapStyle(Qt::FlatCap);
+    pen.setJoinStyle(Qt::RoundJoin);
+    painter.setPen(pen);
+    std::vector<QPointF> points;
+    points.reserve(line.points.size());
+    for (const DevicePoint& p : line.points) points.push_back(qpoint(p));
+    painter.drawPolyline(points.data(), static_cast<int>(points.size()));
+}
+
+// The magnifier pointers: a lens with a handle, its glass filled while a button is down.
+QCursor magnifierCursor(bool pressed) {
+    QPixmap pixmap(32, 32);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing);
+    const QRectF lens(3, 3, 16, 16);
+    p.setPen(QPen(Qt::white, 4));
+    p.drawEllipse(lens);
+    p.drawLine(QPointF(17, 17), QPointF(27, 27));
+    p.setPen(QPen(Qt::black, 2));
+    p.setBrush(pressed ? QColor(0, 0, 0, 90) : QColor(255, 255, 255, 60));
+    p.drawEllipse(lens);
+    p.setPen(QPen(Qt::black, 3, Qt::SolidLine, Qt::RoundCap));
+    p.drawLine(QPointF(17, 17), QPointF(27, 27));
+    p.setPen(QPen(Qt::black, 1.5));
+    p.drawLine(QPointF(7, 11), QPointF(15, 11));
+    if (!pressed) p.drawLine(QPointF(11, 7), QPointF(11, 15));
+    p.end();
+    return QCursor(pixmap, 11, 11);
+}
+
+QCursor cursorFor(MousePointer pointer) {
+    switch (pointer) {
+        case MousePointer::OpenHand:
+            return Qt::OpenHandCursor;
+        case MousePointer::GrabbingHand:
+            return Qt::ClosedHandCursor;
+        case MousePointer::Magnifier:
+            return magnifierCursor(false);
+        case MousePointer::MagnifierPressed:
+            return magnifierCursor(true);
+        case MousePointer::Cross:
+            break;
+    }
+    return Qt::CrossCursor;
+}
+
+MouseButton buttonOf(Qt::MouseButton button) {
+    switch (button) {
+        case Qt::LeftButton:
+            return MouseButton::Left;
+        case Qt::RightButton:
+            return MouseButton::Right;
+        default:
+            return MouseButton::Other;
+    }
+}
+
+}  // namespace
+
+Rgb fromQColor(const QColor& colour) {
+    return rgb(colour.red(), colour.green(), colour.blue());
+}
+
+void paintChartScene(QPainter& painter, const ChartScene& scene, const QFont& labelFont) {
+    const QRectF plot = qrect(scene.plot);
+    painter.save();
+    painter.fillRect(plot, toQColor(scene.background));
+    painter.setClipRect(plot);
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    for (const ChartPolyline& line : scene.lines)
+        drawPolyline(painter, line, toQColor(line.colour));
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    const QFont font = painter.font();
+    painter.setFont(labelFont);
+    const double labelAscent = QFontMetricsF(labelFont).ascent();
+    for (const ChartText& label : scene.labels) {
+        painter.setPen(toQColor(label.colour));
+        painter.drawText(QPointF(label.topLeft.x, label.topLeft.y + labelAscent),
+                         QString::fromStdString(label.text));
+    }
+    painter.setFont(font);
+    painter.setClipping(false);
+    const QFontMetricsF metrics(font);
+    painter.setPen(QColor(128, 128, 128));
+    painter.drawRect(plot.adjusted(-1, -1, 0, 0));
+    for (const ChartText& label : scene.timeLabels) {
+        const QString text = QString::fromStdString(label.text);
+        const double width = metrics.horizontalAdvance(text);
+        const double left =
+            std::max(scene.plot.left, std::min(label.topLeft.x, plot.right() - width));
+        painter.setPen(toQColor(label.colour));
+        painter.drawText(QPointF(left, label.topLeft.y + 1 + metrics.ascent()), text);
+    }
+    painter.restore();
+}
+
+// The plot surface (PicDrawLine): transparent over the panel, which paints it; it
+// takes the mouse, the pointer and the tool tip.
+class PlotSurface : public QWidget {
+  public:
+    explicit PlotSurface(ChartWidget* chart) : QWidget(chart), chart_(chart) {
+        setObjectName(QStringLiteral("PicDrawLine"));
+        setAttribute(Qt::WA_NoSystemBackground);
+        setMouseTracking(true);
+        setCursor(Qt::CrossCursor);
+    }
+
+  protected:
+    void mousePressEvent(QMouseEvent* e) override { chart_->plotMousePress(e); }
+    void mouseMoveEvent(QMouseEvent* e) override { chart_->plotMouseMove(e); }
+    void mouseReleaseEvent(QMouseEvent* e) override { chart_->plotMouseRelease(e); }
+    void mouseDoubleClickEvent(QMouseEvent* e) override {
+        if (e->button() == Qt::LeftButton) chart_->plotDoubleClick();
+    }
+
+  private:
+    ChartWidget* chart_;
+};
+
+ChartWidget::ChartWidget(std::function<HistoryDocument*()> document, Messenger& messenger,
+                         QWidget* parent)
+    : QWidget(parent), document_(std::move(document)), messenger_(messenger) {
+    setObjectName(QStringLiteral("Picture1"));
+    redrawTimer_.setSingleShot(true);
+    redrawTimer_.setInterval(0);
+    connect(&redrawTimer_, &QTimer::timeout, this, &ChartWidget::redrawNow);
+
+    plot_ = new PlotSurface(this);
+
+    scrollBar_ = new QScrollBar(Qt::Horizontal, this);
+    scrollBar_->setObjectName(QStringLiteral("FlatScrollBar1"));
+    connect(scrollBar_, &QScrollBar::valueChanged, this, &ChartWidget::scrolled);
+
+    const std::array<QString, 3> names = {QStringLiteral("XPCheckBox1"),
+                                          QStringLiteral("XPCheckBox2"),
+                                          QStringLiteral("XPCheckBox3")};
+    for (std::size_t i = 0; i < switches_.size(); ++i) {
+        switches_[i] = new QCheckBox(this);
+        switches_[i]->setObjectName(names[i]);
+        connect(switches_[i], &QCheckBox::toggled, this, &ChartWidget::switchToggled);
+    }
+    switchToggled();  // captions of the unchecked state
+
+    modeButtons_ = new QButtonGroup(this);
+    modeButtons_->setExclusive(false);
+    for (int i = 0; i < static_cast<int>(kModeButtonCaptions.size()); ++i) {
+        auto* button = new QToolButton(this);
+        button->setObjectName(QStringLiteral("XpButton1_%1").arg(i));
+        button->setText(qs(kModeButtonCaptions[static_cast<std::size_t>(i)]));
+        button->setCheckable(i != kPreciseZoomButton);
+        button->setToolButtonStyle(Qt::ToolButtonTextOnly);
+        modeButtons_->addButton(button, i);
+    }
+    connect(modeButtons_, &QButtonGroup::idClicked, this, &ChartWidget::modeButtonClicked);
+
+    labelFont_ = font();
+    if (labelFont_.pointSizeF() > 0)
+        labelFont_.setPointSizeF(std::max(labelFont_.pointSizeF() * 0.85, 7.0));
+    setMinimumSize(200, 140);
+    syncModeButtons();
+    layoutChildren();
+}
+
+ChartWidget::~ChartWidget() = default;
+
+QSize ChartWidget::sizeHint() const {
+    return {610, 300};
+}
+
+QAbstractButton* ChartWidget::modeButton(int index) const {
+    return modeButtons_->button(index);
+}
+
+QRect ChartWidget::plotRect() const {
+    const int bottomMargin =
+        kTimeLabelBand + scrollBar_->sizeHint().height() + kGap + kSwitchRowHeight + kGap;
+    return {kPlotLeft, kPlotTop, std::max(width() - kPlotLeft - kPlotRightMargin, 1),
+            std::max(height() - kPlotTop - bottomMargin, 1)};
+}
+
+void ChartWidget::layoutChildren() {
+    const QRect plot = plotRect();
+    plot_->setGeometry(plot);
+    const int barHeight = scrollBar_->sizeHint().height();
+    const int barTop = plot.bottom() + 1 + kTimeLabelBand;
+    scrollBar_->setGeometry(plot.left(), barTop, plot.width(), barHeight);
+    const int switchTop = barTop + barHeight + kGap;
+    for (std::size_t i = 0; i < switches_.size(); ++i) {
+        const int left = std::max(width() - kSwitchLeftFromRight[i], kPlotLeft);
+        switches_[i]->setGeometry(left, switchTop, switches_[i]->sizeHint().width(),
+                                  kSwitchRowHeight);
+    }
+    int right = width() - kButtonInset;
+    const auto buttons = modeButtons_->buttons();
+    for (auto it = buttons.rbegin(); it != buttons.rend(); ++it) {
+        const QSize size = (*it)->sizeHint();
+        right -= size.width();
+        (*it)->setGeometry(right, kPlotTop - size.height() - 3, size.width(), size.height());
+        right -= 2;
+    }
+}
+
+ChartGeometry ChartWidget::geometry() const {
+    const QRect plot = plotRect();
+    ChartGeometry g;
+    g.plot = {static_cast<double>(plot.left()), static_cast<double>(plot.top()),
+              static_cast<double>(plot.width()), static_cast<double>(plot.height())};
+    g.twipsPerUnit = kTwipsPerPixel;
+    g.textHeight = QFontMetricsF(labelFont_).height();
+    return g;
+}
+
+PlotPoint ChartWidget::toPlot(QPointF at) const {
+    return surface_.scale.toPlot(geometry().plot, {at.x(), at.y()});
+}
+
+void ChartWidget::requestRedraw() {
+    redrawPending_ = true;
+    redrawTimer_.start();
+}
+
+void ChartWidget::redrawNow() {
+    redrawPending_ = false;
+    redrawTimer_.stop();
+    HistoryDocument* doc = document_();
+    if (!doc) {
+        scene_.reset();
+        update();
+        return;
+    }
+    if (auto scene = redrawChart(*doc, geometry(), options_)) {
+        scene_ = std::move(*scene);
+        surface_.take(*scene_);
+        settingScrollBar_ = true;
+        scrollBar_->setRange(scene_->scrollBar.minimum, scene_->scrollBar.maximum);
+        scrollBar_->setValue(scene_->scrollBar.value);
+        scrollBar_->setPageStep(std::max(static_cast<int>(scene_->scale.width), 1));
+        scrollBar_->setSingleStep(std::max(static_cast<int>(scene_->scale.width / 20), 1));
+        settingScrollBar_ = false;
+    }
+    syncModeButtons();
+    update();
+    if (doc->loaded) emit redrawn();
+}
+
+void ChartWidget::resetSurface() {
+    surface_ = ChartSurface{};
+    scene_.reset();
+    plot_->setToolTip({});
+    applyPointer();
+    requestRedraw();
+}
+
+void ChartWidget::setBackground(Rgb colour) {
+    options_.background = colour;
+    requestRedraw();
+}
+
+void ChartWidget::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    if (!scene_) {
+        const QRect plot = plotRect();
+        painter.fillRect(plot, toQColor(options_.background));
+        painter.setPen(QColor(128, 128, 128));
+        painter.drawRect(plot.adjusted(-1, -1, 0, 0));
+        return;
+    }
+    paintChartScene(painter, *scene_, labelFont_);
+    // The cursor line and the rubber band invert what lies under them, so they show on
+    // any background.
+    painter.setClipRect(qrect(scene_->plot));
+    painter.setCompositionMode(QPainter::CompositionMode_Difference);
+    for (const ChartPolyline& line : overlayLines(surface_, scene_->plot))
+        drawPolyline(painter, line, Qt::white);
+}
+
+void ChartWidget::resizeEvent(QResizeEvent*) {
+    layoutChildren();
+    requestRedraw();
+}
+
+void ChartWidget::apply(const NavigationOutcome& outcome) {
+    if (!outcome.readOut.empty()) emit readOutChanged(outcome.readOut);
+    if (outcome.openPreciseZoom) runPreciseZoom();
+    if (outcome.redraw) requestRedraw();
+    applyPointer();
+    plot_->setToolTip(QString::fromStdString(surface_.toolTip));
+    update(plotRect().adjusted(-1, -1, 1, 1));
+}
+
+void ChartWidget::plotMousePress(QMouseEvent* event) {
+    HistoryDocument* doc = document_();
+    if (!doc || !scene_) return;
+    if (redrawPending_) redrawNow();
+    const QPointF at = plot_->mapTo(this, event->position().toPoint());
+    apply(mouseDown(*doc, surface_, buttonOf(event->button()), toPlot(at)));
+}
+
+void ChartWidget::plotMouseMove(QMouseEvent* event) {
+    HistoryDocument* doc = document_();
+    if (!doc || !scene_) return;
+    // Dragging measures the mouse against the scale of the last redraw: it must be the
+    // redraw of the view as it now is.
+    if (redrawPending_) redrawNow();
+    const QPointF at = plot_->mapTo(this, event->position().toPoint());
+    apply(mouseMove(*doc, surface_, event->buttons().testFlag(Qt::LeftButton), toPlot(at)));
+}
+
+void ChartWidget::plotMouseRelease(QMouseEvent* event) {
+    HistoryDocument* doc = document_();
+    if (!doc || !scene_) return;
+    if (redrawPending_) redrawNow();
+    const QPointF at = plot_->mapTo(this, event->position().toPoint());
+    apply(mouseUp(*doc, surface_, buttonOf(event->button()), toPlot(at)));
+}
+
+void ChartWidget::plotDoubleClick() {
+    const QColor chosen =
+        QColorDialog::getColor(toQColor(options_.background), this, qs(kBackgroundColourTitle));
+    if (chosen.isValid()) setBackground(fromQColor(chosen));
+}
+
+void ChartWidget::modeButtonClicked(int index) {
+    HistoryDocument* doc = document_();
+    if (doc) apply(pressModeButton(*doc, surface_, index));
+    syncModeButtons();
+}
+
+void ChartWidget::syncModeButtons() {
+    const HistoryDocument* doc = document_();
+    const int mode = doc ? doc->view.mouseMode : 0;
+    for (QAbstractButton* button : modeButtons_->buttons()) {
+        const int id = modeButtons_->id(button);
+        button->setChecked(button->isCheckable() && id == mode);
+    }
+}
+
+void ChartWidget::applyPointer() {
+    plot_->setCursor(cursorFor(surface_.pointer));
+}
+
+void ChartWidget::runPreciseZoom() {
+    HistoryDocument* doc = document_();
+    if (!doc) return;
+    const auto opening = preciseZoomDialog(*doc);
+    if (!opening) return;
+    ResizeByDateDialog dialog(messenger_, this);
+    dialog.setState(*opening);
+    dialog.exec();
+    doc = document_();  // the dialog was modal; the document may have gone meanwhile
+    if (doc) apply(applyPreciseZoom(*doc, dialog.state()));
+}
+
+void ChartWidget::scrolled(int value) {
+    if (settingScrollBar_) return;
+    HistoryDocument* doc = document_();
+    if (!doc) return;
+    apply(scrollTo(*doc, surface_, value));
+}
+
+void ChartWidget::switchToggled() {
+    options_.scale = switches_[0]->isChecked() ? ScaleMode::Extreme : ScaleMode::Range;
+    options_.showAxes = switches_[1]->isChecked();
+    options_.trend = switches_[2]->isChecked() ? TrendMode::Rough : TrendMode::Detailed;
+    switches_[0]->setText(qs(scaleSwitchCaption(options_.scale)));
+    switches_[1]->setText(qs(axesSwitchCaption(options_.showAxes)));
+    switches_[2]->setText(qs(trendSwitchCaption(options_.trend)));
+    for (QCheckBox* box : switches_) box->resize(box->sizeHint().width(), kSwitchRowHeight);
+    requestRedraw();
+}
+
+}  // namespace tarvo::gui
