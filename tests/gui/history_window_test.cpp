@@ -10,10 +10,13 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
+#include <QColorDialog>
 #include <QDateTimeEdit>
 #include <QFileDialog>
 #include <QImage>
 #include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
@@ -251,6 +254,29 @@ TEST_F(HistoryWindowTest, UncheckingARowHidesItsCurveAndCheckingShowsItAgain) {
     EXPECT_EQ(w.chart()->scene()->lines.size(), 2u);
 }
 
+TEST_F(HistoryWindowTest, DoubleClickingARowChoosesItsCurveColourAndBlackStaysBlack) {
+    HistoryWindow& w = openFile(10);
+    QTreeWidget* list = w.channelList();
+    QTreeWidgetItem* row = list->topLevelItem(1);
+    list->setCurrentItem(row);
+    for (const QColor& chosen : {QColor(10, 200, 30), QColor(0, 0, 0)}) {
+        whenModal([&](QWidget* modal) {
+            auto* dialog = qobject_cast<QColorDialog*>(modal);
+            ASSERT_NE(dialog, nullptr);
+            EXPECT_EQ(dialog->windowTitle(), "颜色选择");
+            dialog->setCurrentColor(chosen);
+            dialog->accept();
+        });
+        emit list->itemDoubleClicked(row, 0);
+        settle();
+        // 0 would mean "no colour chosen" and bring the default colour back.
+        const Rgb expected = chosen == Qt::black ? rgb(1, 1, 1) : fromQColor(chosen);
+        EXPECT_EQ(w.document()->channels[1].color, expected);
+        EXPECT_EQ(row->foreground(1).color(), toQColor(expected));
+        EXPECT_EQ(w.chart()->scene()->lines[1].colour, expected);
+    }
+}
+
 // ---- the chart -------------------------------------------------------------------
 
 TEST_F(HistoryWindowTest, TheSwitchesChangeTheirCaptionsAndTheChart) {
@@ -314,6 +340,36 @@ TEST_F(HistoryWindowTest, DraggingMovesTheViewWithTheMouse) {
     EXPECT_NEAR(dragged.viewStart, zoomed.viewStart - width / 2, 2);
     EXPECT_EQ(dragged.viewEnd - dragged.viewStart, width);
     EXPECT_EQ(chart->scrollBar()->value(), dragged.viewStart);
+}
+
+TEST_F(HistoryWindowTest, ThePreciseZoomShowsTheChosenTimesAndTheScrollBarMovesThatView) {
+    HistoryWindow& w = openFile(1000);
+    ChartWidget* chart = w.chart();
+    const std::vector<DateTime>& times = w.document()->channels[0].times;
+    whenModal([&](QWidget* modal) {
+        auto* dialog = qobject_cast<ResizeByDateDialog*>(modal);
+        ASSERT_NE(dialog, nullptr);
+        EXPECT_EQ(dialog->minDate(), times.front());
+        EXPECT_EQ(dialog->maxDate(), times.back());
+        dialog->fromPicker()->setDateTime(toQDateTime(times[99]));
+        dialog->toPicker()->setDateTime(toQDateTime(times[299]));
+        dialog->confirm();
+    });
+    chart->modeButton(kPreciseZoomButton)->click();
+    settle();
+
+    const ChartView& v = w.document()->view;
+    const double perSample = v.homeEnd / 999.0;  // (time − first) / (last − first) × homeEnd
+    EXPECT_NEAR(v.viewStart, 99 * perSample + 1, 1);
+    EXPECT_NEAR(v.viewEnd, 299 * perSample, 1);
+    EXPECT_EQ(v.mouseMode, 0);
+    EXPECT_EQ(chart->scrollBar()->value(), v.viewStart);
+
+    const int width = v.viewEnd - v.viewStart;
+    chart->scrollBar()->setValue(500);
+    settle();
+    EXPECT_EQ(v.viewStart, 500);
+    EXPECT_EQ(v.viewEnd, 500 + width);
 }
 
 TEST_F(HistoryWindowTest, ThePreciseZoomRefusesAnEndBeforeTheStartAndClampsToTheRecording) {
@@ -420,6 +476,25 @@ TEST_F(HistoryWindowTest, ClosingAnUnsavedDocumentAsksAndCancelKeepsIt) {
     EXPECT_TRUE(ws.documents().empty());
     EXPECT_EQ(w.document(), nullptr);
     EXPECT_EQ(w.dataGrid()->model()->rowCount(), 0);
+}
+
+TEST_F(HistoryWindowTest, AnMdiChildThatIsClosedAsksItsHistoryWindowFirst) {
+    uploadDemoWeek();
+    windows.clear();
+    QMdiArea area;
+    QMdiSubWindow* child = area.addSubWindow(new HistoryWindow(ws, 0));
+    area.show();
+    settle();
+    messenger.answers = {Answer::Cancel};
+
+    EXPECT_FALSE(child->close());
+    EXPECT_TRUE(child->isVisible());
+    EXPECT_EQ(ws.documents().size(), 1u);
+
+    messenger.answers = {Answer::No};
+    EXPECT_TRUE(child->close());
+    EXPECT_TRUE(ws.documents().empty());
+    EXPECT_EQ(messenger.shown.size(), 3u);  // the upload's question and two closes
 }
 
 TEST_F(HistoryWindowTest, ReadingAnOpenFileAgainRefreshesItsWindow) {
