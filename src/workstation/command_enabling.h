@@ -11,6 +11,8 @@
 #include <string>
 #include <string_view>
 
+#include "data/live_document.h"
+
 namespace tarvo {
 
 enum class Command {
@@ -80,7 +82,7 @@ std::optional<Command> commandForToolbarKey(std::string_view key);
 // The kind of the active child window, as its tag says.
 enum class ChildKind { None, History, Live };
 inline constexpr std::string_view kHistoryWindowTag = "frmData";
-inline constexpr std::string_view kLiveWindowTag = "frmRealT";
+// (kLiveWindowTag "frmRealT" stands with the live document.)
 // "frmData", "frmRealT", or empty for no window.
 std::string_view childKindTag(ChildKind kind);
 

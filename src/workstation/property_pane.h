@@ -64,6 +64,9 @@ class PropertyPane {
     const std::vector<std::string>& tabs() const { return tabs_; }
     PropertyTab selectedTab() const { return selected_; }
     const std::vector<PropertyRow>& rows() const { return rows_; }
+    // The inline editors change rows in place (a committed value, a row added or
+    // made editable).
+    std::vector<PropertyRow>& editableRows() { return rows_; }
     const std::string& title() const { return title_; }
     bool fileView() const { return fileView_; }
     bool filePropertiesRequested() const { return fileRequested_; }

@@ -32,8 +32,11 @@ Workstation::Workstation(TimerService& timers, SerialPort& port, Messenger& mess
       messenger_(messenger),
       store_(store),
       engine_(timers, port, messenger, settings_, loggerParams_),
-      upload_(engine_, *this) {
+      upload_(engine_, *this),
+      liveFile_(settings_, messenger),
+      liveSampling_(engine_, *this) {
     engine_.setListener(this);
+    live_.setDumpSink(&liveFile_);
     commands_ = commandEnabling(enablingInputs());
     selector_ = selectorItems(names_);
 }
@@ -67,7 +70,9 @@ bool Workstation::mayClose() {
     if (!engine_.flags().liveRunning) return true;
     const Message question{std::string(kLiveStillRunningQuestion), std::string(kExitTitle),
                            MessageIcon::Question, MessageButtons::YesNo};
-    return messenger_.show(question) == Answer::Yes;
+    if (messenger_.show(question) != Answer::Yes) return false;
+    liveSampling_.stop();
+    return true;
 }
 
 void Workstation::shutDown() {
@@ -402,6 +407,7 @@ void Workstation::closePleaseWait() {
 }
 
 void Workstation::liveWindowReset() {
+    live_.reSetRealSetting(loggerParams_);
     liveWindowChecked_ = false;
     hideLiveWindow();
     view_->viewTogglesChanged();

@@ -7,7 +7,9 @@
 // (and the command line, and the tests) is a view of this object and tells it what
 // the operator chose.
 
+#include <array>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -19,15 +21,20 @@
 #include "core/messenger.h"
 #include "core/settings.h"
 #include "data/history_document.h"
+#include "data/live_document.h"
+#include "files/live_file.h"
 #include "files/template_locator.h"
 #include "link/engine_listener.h"
 #include "link/history_upload.h"
+#include "link/live_sampling.h"
 #include "link/serial_port.h"
 #include "link/timer_service.h"
 #include "link/transaction_engine.h"
 #include "workstation/command_enabling.h"
 #include "workstation/device_names.h"
+#include "workstation/live_settings_dialog.h"
 #include "workstation/login.h"
+#include "workstation/property_editing.h"
 #include "workstation/property_pane.h"
 
 namespace tarvo {
@@ -66,6 +73,8 @@ class WorkstationView {
     // The live-curve window is shown and brought to the front, or hidden.
     virtual void liveWindowShown() {}
     virtual void liveWindowHidden() {}
+    // A live sample arrived in the live document (the live window repaints).
+    virtual void liveSampleAdded() {}
     // Arrange the child windows.
     virtual void arrangeChildren(Arrangement /*how*/) {}
 };
@@ -99,7 +108,7 @@ struct SerialDialogValues {
 };
 SerialDialogValues serialDialogValues(const ProgramSettings& settings);
 
-class Workstation : public EngineListener, public HistorySink {
+class Workstation : public EngineListener, public HistorySink, public LiveSampleSink {
   public:
     // The engine takes over the timers; all four references outlive the workstation.
     Workstation(TimerService& timers, SerialPort& port, Messenger& messenger, SettingsStore& store);
@@ -149,6 +158,44 @@ class Workstation : public EngineListener, public HistorySink {
     void serialSettingsAccepted(const SerialDialogValues& values);
     // The selector's choice, as a device address 1..100 (others are ignored).
     void setSelectedAddress(int address);
+    // The tool buttons store the selector's address for every button they hold.
+    void storeSelectedAddress() { takeSelectedAddress(); }
+
+    // ---- logger commands (each false when the enabling rule forbids it now) ----
+    // "重启记录仪(&R)" and "ToolReset" take the selector's address; the pane's "确定"
+    // (fromPane) writes to the address stored last and only needs parameters.
+    // `commitPendingEdit` commits an editor still open in the pane first.
+    bool restart(bool fromPane = false, const std::function<void()>& commitPendingEdit = {});
+    // "停止记录(&S)": asks, then stops the selected logger's recording.
+    bool stopRecording();
+    // "设置功耗模式(&P)" after dlgPower: normal (02) or power saving (03).
+    bool setPowerMode(bool normal);
+    // "第一级复位(&1)" … "第五级复位(&5)" (the address stored last).
+    bool reset(int level);
+    // "设置记录仪时钟(&O)" after frmEqpTime.
+    bool setLoggerClock(DateTime clock);
+    // "手机号码(&T)" after dlgMobile; "短信密码(&P)" after dlgPwd.
+    bool setSmsNumbers(const std::array<std::string, 3>& numbers);
+    bool setSmsPassword(const std::string& oldPassword, const std::string& newPassword);
+
+    // ---- live sampling ----
+    // "开始读取实时数据(&A)": shows the live window and starts the sampling clock.
+    bool startLive();
+    // "停止读取实时数据(&E)".
+    bool stopLive();
+    // dlgReal's OK: a message when the dialog must stay open, else the settings
+    // are taken and saved.
+    std::optional<Message> acceptLiveSettings(LiveSettingsDialog& dialog);
+    LiveDocument& liveDocument() { return live_; }
+    const LiveSampling& liveSampling() const { return liveSampling_; }
+    // An accepted live answer (LiveSampleSink).
+    void liveSample(ByteView answer, DateTime now) override;
+
+    // ---- the property pane's inline editors ----
+    // The double-click on a row: its editor, or nothing for a read-only row.
+    std::optional<PropertyEditor> openEditor(int row);
+    // Leaving the editor: its checks and commit rules; the pane is refreshed.
+    CommitResult commitEditor(const PropertyEditor& editor);
 
     // ---- view ----
     void toggleToolbar();
@@ -241,6 +288,9 @@ class Workstation : public EngineListener, public HistorySink {
 
   private:
     bool allowed(Command command) const;
+    EditSession editSession();
+    // After a command that started an exchange: enabling and the pane's title.
+    bool started(bool sent);
     void takeSelectedAddress();
     void hideLiveWindow();
     void tabClick();
@@ -259,6 +309,9 @@ class Workstation : public EngineListener, public HistorySink {
     LoggerParameters fileParams_;
     TransactionEngine engine_;
     HistoryUpload upload_;
+    LiveDocument live_;
+    LiveFile liveFile_;
+    LiveSampling liveSampling_;
 
     WorkstationView silentView_;
     WorkstationView* view_ = &silentView_;

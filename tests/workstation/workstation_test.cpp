@@ -40,6 +40,7 @@ class RecordingView : public WorkstationView {
     void pleaseWait(bool shown) override { events.push_back(shown ? "wait" : "wait over"); }
     void liveWindowShown() override { events.push_back("live shown"); }
     void liveWindowHidden() override { events.push_back("live hidden"); }
+    void liveSampleAdded() override { events.push_back("live sample"); }
     void arrangeChildren(Arrangement) override { events.push_back("arrange"); }
 
     std::ptrdiff_t position(const std::string& event) const {
@@ -517,6 +518,74 @@ TEST_F(WorkstationTest, ThePleaseWaitWindowComesAndGoesWithTheParameterWrite) {
     ASSERT_TRUE(runUntilIdle());
     EXPECT_FALSE(ws->pleaseWaitShown());
     EXPECT_LT(view.position("wait"), view.position("wait over"));
+}
+
+}  // namespace
+}  // namespace tarvo
+
+// ---- the logger commands beyond connect and upload ---------------------------------
+
+namespace tarvo {
+namespace {
+
+class WorkstationCommandsTest : public WorkstationTest {
+  protected:
+    int rowOf(const std::string& key) const {
+        const auto& rows = ws->pane().rows();
+        for (std::size_t i = 0; i < rows.size(); ++i)
+            if (rows[i].key == key) return static_cast<int>(i);
+        return -1;
+    }
+    bool shown(const std::string& text) const {
+        const auto t = messenger.texts();
+        return std::find(t.begin(), t.end(), text) != t.end();
+    }
+};
+
+TEST_F(WorkstationCommandsTest, AnEditedIntervalIsWrittenByTheRestartAndTheLoggerRestartsWithIt) {
+    start();
+    connectAndWait();
+    const int row = rowOf("间隔时间");
+    ASSERT_GE(row, 0);
+    auto editor = ws->openEditor(row);
+    ASSERT_TRUE(editor);
+    editor->time = makeDuration(0, 5, 0);
+    EXPECT_TRUE(ws->commitEditor(*editor).applied);
+    EXPECT_EQ(ws->loggerParams().intervalMinutes, 5);
+    EXPECT_EQ(ws->pane().rows()[static_cast<std::size_t>(row)].value, "0:05:00");
+
+    messenger.answers = {Answer::Yes, Answer::No};  // clear and restart; keep the pane's clock
+    ASSERT_TRUE(ws->restart());
+    ASSERT_TRUE(runUntilIdle());
+    EXPECT_TRUE(shown(std::string(kRestartDone)));
+    EXPECT_EQ(logger.state().intervalSeconds, 300);
+    EXPECT_FALSE(ws->engine().flags().connected);
+}
+
+TEST_F(WorkstationCommandsTest, AStopMarksTheSettingsChangedInThePaneTitle) {
+    start();
+    connectAndWait();
+    messenger.answers = {Answer::Yes};
+    ASSERT_TRUE(ws->stopRecording());
+    ASSERT_TRUE(runUntilIdle());
+    EXPECT_TRUE(shown(std::string(kSettingsDone)));
+    EXPECT_EQ(ws->pane().title(), "记录仪属性*");
+    EXPECT_EQ(ws->loggerParams().workStatus, kWorkStopped);
+}
+
+TEST_F(WorkstationCommandsTest, LiveSamplingFillsTheLiveDocumentUntilStopped) {
+    start();
+    connectAndWait();
+    ASSERT_TRUE(ws->startLive());
+    EXPECT_TRUE(ws->liveWindowVisible());
+    EXPECT_FALSE(ws->startLive());  // already running
+    timers.advance(25000);           // requests at 1 s, 11 s and 21 s
+    ASSERT_TRUE(runUntilIdle());
+    EXPECT_EQ(ws->liveDocument().sampleCount(), 3);
+    EXPECT_EQ(std::count(view.events.begin(), view.events.end(), "live sample"), 3);
+    ASSERT_TRUE(ws->stopLive());
+    timers.advance(20000);
+    EXPECT_EQ(ws->liveDocument().sampleCount(), 3);
 }
 
 }  // namespace
