@@ -1,0 +1,71 @@
+#include "gui/clock_dialog.h"
+
+#include <QDateTimeEdit>
+#include <QDialogButtonBox>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "workstation/maintenance_dialogs.h"
+
+namespace tarvo::gui {
+
+namespace {
+
+QString qs(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// The picker's local date and time, to the second.
+QDateTime pickerTime(DateTime t) {
+    const CivilTime c = toCivil(t);
+    return QDateTime(QDate(c.year, c.month, c.day), QTime(c.hour, c.minute, c.second));
+}
+
+DateTime fromPicker(const QDateTime& t) {
+    const QDate d = t.date();
+    const QTime h = t.time();
+    return makeDateTime(d.year(), d.month(), d.day(), h.hour(), h.minute(), h.second());
+}
+
+}  // namespace
+
+ClockDialog::ClockDialog(DateTime preset, QWidget* parent) : QDialog(parent) {
+    setObjectName(QStringLiteral("frmEqpTime"));
+    setWindowTitle(qs(kClockDialogCaption));
+    setModal(true);
+
+    picker_ = new QDateTimeEdit(this);
+    picker_->setObjectName(QStringLiteral("DT时间"));
+    picker_->setDisplayFormat(qs(kClockPickerFormat));
+    picker_->setCalendarPopup(true);
+    picker_->setDateTime(pickerTime(preset));
+    picker_->setMinimumWidth(220);
+
+    auto* buttons = new QDialogButtonBox(this);
+    ok_ = buttons->addButton(QStringLiteral("确定"), QDialogButtonBox::AcceptRole);
+    ok_->setObjectName(QStringLiteral("cmdOK"));
+    ok_->setDefault(true);
+    cancel_ = buttons->addButton(QStringLiteral("取消"), QDialogButtonBox::RejectRole);
+    cancel_->setObjectName(QStringLiteral("cmdCancel"));
+    connect(ok_, &QPushButton::clicked, this, &QDialog::accept);
+    connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(18, 16, 18, 12);
+    layout->setSpacing(14);
+    layout->addWidget(picker_);
+    layout->addWidget(buttons);
+    setFixedSize(sizeHint());
+}
+
+DateTime ClockDialog::picked() const {
+    return fromPicker(picker_->dateTime());
+}
+
+std::optional<DateTime> ClockDialog::choose(DateTime preset, QWidget* parent) {
+    ClockDialog dialog(preset, parent);
+    if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+    return dialog.picked();
+}
+
+}  // namespace tarvo::gui

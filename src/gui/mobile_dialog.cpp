@@ -1,0 +1,75 @@
+#include "gui/mobile_dialog.h"
+
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "gui/digit_line_edit.h"
+#include "workstation/maintenance_dialogs.h"
+
+namespace tarvo::gui {
+
+namespace {
+
+QString qs(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+}  // namespace
+
+MobileDialog::MobileDialog(const std::array<std::string, 3>& numbers, QWidget* parent)
+    : QDialog(parent) {
+    setObjectName(QStringLiteral("dlgMobile"));
+    setWindowTitle(qs(kMobileDialogCaption));
+    setModal(true);
+
+    auto* form = new QFormLayout;
+    form->setLabelAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    form->setHorizontalSpacing(10);
+    form->setVerticalSpacing(8);
+    for (std::size_t i = 0; i < boxes_.size(); ++i) {
+        auto* box = new DigitLineEdit(this);
+        box->setObjectName(QStringLiteral("Text%1").arg(i + 1));
+        box->setMaxLength(kMobileBoxMaxLength);
+        box->setText(QString::fromStdString(numbers[i]));
+        box->setMinimumWidth(160);
+        form->addRow(qs(kMobileBoxLabels[i]), box);
+        boxes_[i] = box;
+    }
+
+    auto* buttons = new QDialogButtonBox(this);
+    ok_ = buttons->addButton(QStringLiteral("确定"), QDialogButtonBox::AcceptRole);
+    ok_->setObjectName(QStringLiteral("cmdOK"));
+    ok_->setDefault(true);
+    cancel_ = buttons->addButton(QStringLiteral("取消"), QDialogButtonBox::RejectRole);
+    cancel_->setObjectName(QStringLiteral("cmdCancel"));
+    connect(ok_, &QPushButton::clicked, this, &QDialog::accept);
+    connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(18, 16, 18, 12);
+    layout->setSpacing(14);
+    layout->addLayout(form);
+    layout->addWidget(buttons);
+    setFixedSize(sizeHint());
+}
+
+std::array<std::string, 3> MobileDialog::boxTexts() const {
+    std::array<std::string, 3> texts;
+    for (std::size_t i = 0; i < boxes_.size(); ++i) texts[i] = boxes_[i]->text().toStdString();
+    return texts;
+}
+
+std::array<std::string, 3> MobileDialog::numbers() const {
+    return mobileDialogNumbers(boxTexts());
+}
+
+std::optional<std::array<std::string, 3>> MobileDialog::choose(
+    const std::array<std::string, 3>& numbers, QWidget* parent) {
+    MobileDialog dialog(numbers, parent);
+    if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+    return dialog.numbers();
+}
+
+}  // namespace tarvo::gui

@@ -1,0 +1,84 @@
+#include "gui/password_dialog.h"
+
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "core/messenger.h"
+#include "gui/digit_line_edit.h"
+#include "workstation/maintenance_dialogs.h"
+
+namespace tarvo::gui {
+
+namespace {
+
+QString qs(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+}  // namespace
+
+PasswordDialog::PasswordDialog(Messenger& messenger, QWidget* parent)
+    : QDialog(parent), messenger_(messenger) {
+    setObjectName(QStringLiteral("dlgPwd"));
+    setWindowTitle(qs(kPasswordDialogCaption));
+    setModal(true);
+
+    old_ = new DigitLineEdit(this);
+    old_->setObjectName(QStringLiteral("Text1"));
+    new_ = new DigitLineEdit(this);
+    new_->setObjectName(QStringLiteral("Text2"));
+    for (DigitLineEdit* box : {old_, new_}) {
+        box->setMaxLength(kPasswordBoxMaxLength);
+        box->setMinimumWidth(140);
+    }
+
+    auto* form = new QFormLayout;
+    form->setLabelAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    form->setHorizontalSpacing(10);
+    form->setVerticalSpacing(8);
+    form->addRow(qs(kOldPasswordLabel), old_);
+    form->addRow(qs(kNewPasswordLabel), new_);
+
+    auto* buttons = new QDialogButtonBox(this);
+    ok_ = buttons->addButton(QStringLiteral("确定"), QDialogButtonBox::AcceptRole);
+    ok_->setObjectName(QStringLiteral("cmdOK"));
+    ok_->setDefault(true);
+    cancel_ = buttons->addButton(QStringLiteral("取消"), QDialogButtonBox::RejectRole);
+    cancel_->setObjectName(QStringLiteral("cmdCancel"));
+    connect(ok_, &QPushButton::clicked, this, &PasswordDialog::tryAccept);
+    connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(18, 16, 18, 12);
+    layout->setSpacing(14);
+    layout->addLayout(form);
+    layout->addWidget(buttons);
+    setFixedSize(sizeHint());
+}
+
+SmsPasswords PasswordDialog::passwords() const {
+    return {old_->text().toStdString(), new_->text().toStdString()};
+}
+
+void PasswordDialog::tryAccept() {
+    const SmsPasswords p = passwords();
+    if (const auto refusal = passwordDialogRefusal(p.oldPassword, p.newPassword)) {
+        messenger_.show(*refusal);
+        // The short box is ready for another try.
+        DigitLineEdit* box = refusal->text == kOldPasswordTooShort ? old_ : new_;
+        box->setFocus();
+        box->selectAll();
+        return;
+    }
+    accept();
+}
+
+std::optional<SmsPasswords> PasswordDialog::choose(Messenger& messenger, QWidget* parent) {
+    PasswordDialog dialog(messenger, parent);
+    if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+    return dialog.passwords();
+}
+
+}  // namespace tarvo::gui

@@ -1,0 +1,61 @@
+#include "gui/power_dialog.h"
+
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "workstation/maintenance_dialogs.h"
+
+namespace tarvo::gui {
+
+namespace {
+
+QString qs(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+}  // namespace
+
+PowerDialog::PowerDialog(std::int16_t powerMode, QWidget* parent) : QDialog(parent) {
+    setObjectName(QStringLiteral("dlgPower"));
+    setWindowTitle(qs(kPowerDialogCaption));
+    setModal(true);
+
+    mode_ = new QComboBox(this);
+    mode_->setObjectName(QStringLiteral("Combo功耗模式"));
+    mode_->addItem(qs(kPowerNormalItem));
+    mode_->addItem(qs(kPowerSavingItem));
+    // The preset is "正常模式" or "省电模式"; the saving item carries a trailing blank.
+    const QString preset = qs(powerDialogPreset(powerMode));
+    mode_->setCurrentIndex(preset == qs(kPowerNormalItem) ? 0 : 1);
+    mode_->setMinimumWidth(220);
+
+    auto* buttons = new QDialogButtonBox(this);
+    ok_ = buttons->addButton(QStringLiteral("确定"), QDialogButtonBox::AcceptRole);
+    ok_->setObjectName(QStringLiteral("cmdOK"));
+    ok_->setDefault(true);
+    cancel_ = buttons->addButton(QStringLiteral("取消"), QDialogButtonBox::RejectRole);
+    cancel_->setObjectName(QStringLiteral("cmdCancel"));
+    connect(ok_, &QPushButton::clicked, this, &QDialog::accept);
+    connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(18, 16, 18, 12);
+    layout->setSpacing(14);
+    layout->addWidget(mode_);
+    layout->addWidget(buttons);
+    setFixedSize(sizeHint());
+}
+
+bool PowerDialog::normalMode() const {
+    return powerDialogMode(mode_->currentText().toStdString());
+}
+
+std::optional<bool> PowerDialog::choose(std::int16_t powerMode, QWidget* parent) {
+    PowerDialog dialog(powerMode, parent);
+    if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+    return dialog.normalMode();
+}
+
+}  // namespace tarvo::gui

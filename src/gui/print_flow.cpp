@@ -1,0 +1,47 @@
+#include "gui/print_flow.h"
+
+#include <QApplication>
+#include <QPrintDialog>
+#include <QPrinter>
+
+#include "files/report_layout.h"
+#include "gui/print_dialog.h"
+#include "gui/qt_report_painter.h"
+
+namespace tarvo::gui {
+
+namespace {
+
+// The hourglass for as long as the report is being drawn.
+class WaitCursor {
+  public:
+    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+};
+
+}  // namespace
+
+bool printHistoryDocument(HistoryDocument& doc, const ChartOptions& chart, QWidget* parent) {
+    if (!doc.loaded || doc.channels.empty()) return false;
+    const auto choices = PrintDialog::choose(printDialogFor(doc), parent);
+    if (!choices) return false;
+    applyPrintChoices(*choices, doc);
+
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setDocName(QString::fromStdString(doc.caption));
+    printer.setCreator(QStringLiteral("Tarvo"));
+    QPrintDialog dialog(&printer, parent);
+    dialog.setWindowTitle(QString::fromUtf8(kPrinterDialogTitle.data(),
+                                            static_cast<qsizetype>(kPrinterDialogTitle.size())));
+    if (dialog.exec() != QDialog::Accepted) return false;
+
+    ReportOptions options;
+    options.font = choices->printFont;
+    options.chart = chart;
+    const WaitCursor hourglass;
+    return printReport(printer, doc, options) > 0;
+}
+
+}  // namespace tarvo::gui
