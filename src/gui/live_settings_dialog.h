@@ -28,8 +28,7 @@ class LiveSettingsDialog : public QDialog {
     // Loaded from `settings`. On OK the settings are changed in a copy and saved to
     // `store` with `names`; a refusal goes to `messenger`. All outlive the dialog.
     LiveSettingsDialog(const ProgramSettings& settings, SettingsStore& store,
-                       const DisplayNames& names, Messenger& messenger,
-                       QWidget* parent = nullptr);
+                       const DisplayNames& names, Messenger& messenger, QWidget* parent = nullptr);
 
     // The settings as OK left them (after an accepted dialog: RealInterval, AutoSave
     // and FilePath as chosen, and already saved).

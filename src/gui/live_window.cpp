@@ -166,10 +166,10 @@ void LiveWindow::requestRedraw() {
 void LiveWindow::redrawNow() {
     redrawTimer_.stop();
     const QRect plot = plotRect();
-    auto scene = liveChartScene(document_, DeviceRect{static_cast<double>(plot.left()),
-                                                      static_cast<double>(plot.top()),
-                                                      static_cast<double>(plot.width()),
-                                                      static_cast<double>(plot.height())});
+    auto scene = liveChartScene(
+        document_,
+        DeviceRect{static_cast<double>(plot.left()), static_cast<double>(plot.top()),
+                   static_cast<double>(plot.width()), static_cast<double>(plot.height())});
     scene_ = scene ? std::make_unique<LiveChartScene>(std::move(*scene)) : nullptr;
     refreshChannelList();
     plot_->update();
@@ -316,8 +316,7 @@ void LiveWindow::chooseCurveColour() {
 }
 
 void LiveWindow::chooseBackground() {
-    const QColor chosen =
-        QColorDialog::getColor(background_, this, qs(kBackgroundColourTitle));
+    const QColor chosen = QColorDialog::getColor(background_, this, qs(kBackgroundColourTitle));
     if (chosen.isValid()) setBackground(chosen);
 }
 

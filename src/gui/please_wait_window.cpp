@@ -14,8 +14,8 @@ constexpr const char* kPleaseWaitText = "正在重启记录中，请稍候。。
 }  // namespace
 
 PleaseWaitWindow::PleaseWaitWindow(QWidget* parent)
-    : QWidget(parent, Qt::Tool | Qt::WindowStaysOnTopHint | Qt::WindowTitleHint |
-                          Qt::CustomizeWindowHint) {
+    : QWidget(parent,
+              Qt::Tool | Qt::WindowStaysOnTopHint | Qt::WindowTitleHint | Qt::CustomizeWindowHint) {
     setObjectName(QStringLiteral("frmWaitting"));
     setWindowTitle(QString::fromUtf8(kPleaseWaitCaption));
     setWindowModality(Qt::NonModal);

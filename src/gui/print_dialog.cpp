@@ -9,7 +9,6 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
-
 #include "gui/twips.h"
 
 namespace tarvo::gui {

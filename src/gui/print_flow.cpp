@@ -1,8 +1,11 @@
 #include "gui/print_flow.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QPrinterInfo>
 
 #include "files/report_layout.h"
 #include "gui/print_dialog.h"
@@ -32,6 +35,13 @@ bool printHistoryDocument(HistoryDocument& doc, const ChartOptions& chart, QWidg
     QPrinter printer(QPrinter::HighResolution);
     printer.setDocName(QString::fromStdString(doc.caption));
     printer.setCreator(QStringLiteral("Tarvo"));
+    // Without any printer the dialog can only print to a PDF file: it suggests one named
+    // after the document in the home folder.
+    if (QPrinterInfo::availablePrinters().isEmpty()) {
+        QString name = QFileInfo(QString::fromStdString(doc.caption)).completeBaseName();
+        if (name.isEmpty()) name = QStringLiteral("Tarvo");
+        printer.setOutputFileName(QDir::home().filePath(name + QStringLiteral(".pdf")));
+    }
     QPrintDialog dialog(&printer, parent);
     dialog.setWindowTitle(QString::fromUtf8(kPrinterDialogTitle.data(),
                                             static_cast<qsizetype>(kPrinterDialogTitle.size())));

@@ -28,7 +28,8 @@ void paintChartPolyline(QPainter& painter, const ChartPolyline& line, const QCol
 }
 
 void paintChartPolylines(QPainter& painter, std::span<const ChartPolyline> lines) {
-    for (const ChartPolyline& line : lines) paintChartPolyline(painter, line, toQColor(line.colour));
+    for (const ChartPolyline& line : lines)
+        paintChartPolyline(painter, line, toQColor(line.colour));
 }
 
 }  // namespace tarvo::gui

@@ -183,7 +183,8 @@ TEST(PasswordDialog, AShortPasswordIsToldAndTheDialogStaysUntilBothHaveEightDigi
         d.okButton()->click();
     });
     const auto passwords = PasswordDialog::choose(messenger, nullptr);
-    EXPECT_EQ(messenger.texts(), (std::vector<std::string>{"旧密码长度不足8位!", "新密码长度不足8位!"}));
+    EXPECT_EQ(messenger.texts(),
+              (std::vector<std::string>{"旧密码长度不足8位!", "新密码长度不足8位!"}));
     ASSERT_TRUE(passwords.has_value());
     EXPECT_EQ(*passwords, (SmsPasswords{"12345678", "87654321"}));
 
@@ -223,7 +224,8 @@ TEST_F(LiveSettingsDialogTest, LoadsThePeriodTheSavingAndTheFolder) {
     EXPECT_EQ(dialog.folderLabel()->text(), "/srv/live");
     EXPECT_EQ(dialog.chooseButton()->text(), "选择");
     const QString all = dialog.findChild<QLabel*>("Label1")->text();
-    EXPECT_TRUE(all.startsWith("说明：\n该值不得小于\"00:00:10\"或大于\"23:59:59\"。\n")) << all.toStdString();
+    EXPECT_TRUE(all.startsWith("说明：\n该值不得小于\"00:00:10\"或大于\"23:59:59\"。\n"))
+        << all.toStdString();
     EXPECT_TRUE(all.endsWith("如果大于24小时，将自动设置为24小时。"));
 }
 
@@ -437,8 +439,8 @@ TEST(PrintFlow, TheChoicesReachTheDocumentEvenWhenNoPrinterIsChosen) {
 }
 
 TEST(PrintFlow, PrintingToAFileWritesTheReportAsPdf) {
-    const std::filesystem::path pdf =
-        std::filesystem::temp_directory_path() / ("tarvo-print-" + std::to_string(::getpid()) + ".pdf");
+    const std::filesystem::path pdf = std::filesystem::temp_directory_path() /
+                                      ("tarvo-print-" + std::to_string(::getpid()) + ".pdf");
     HistoryDocument doc = printableDocument();
     onModal<PrintDialog>([&pdf](PrintDialog& d) {
         d.item("L通道2")->setCheckState(0, Qt::Unchecked);
@@ -446,6 +448,7 @@ TEST(PrintFlow, PrintingToAFileWritesTheReportAsPdf) {
             // Without a printer the dialog offers only printing to a PDF file.
             auto* file = printer.findChild<QLineEdit*>(QStringLiteral("filename"));
             ASSERT_NE(file, nullptr);
+            EXPECT_TRUE(file->text().endsWith("/记录仪文件1.pdf")) << file->text().toStdString();
             file->setText(QString::fromStdString(pdf.string()));
             static_cast<QDialog&>(printer).accept();
         });

@@ -37,9 +37,8 @@ class LiveWindowTest : public ::testing::Test {
   protected:
     LiveWindowTest() : logger(demoConfig(), kStart) {
         LoggerParameters params;
-        EXPECT_TRUE(decodeXY002(*logger.answer(connectFrame(logger.address(), Variant::XY002),
-                                               kStart),
-                                params));
+        EXPECT_TRUE(decodeXY002(
+            *logger.answer(connectFrame(logger.address(), Variant::XY002), kStart), params));
         computeDerivedMembers(params);
         EXPECT_TRUE(doc.reSetRealSetting(params));
         window = std::make_unique<LiveWindow>(doc);
@@ -67,8 +66,7 @@ class LiveWindowTest : public ::testing::Test {
     // read-out cuts the position to its integer part).
     QPointF over(int index) const {
         const LiveChartScene* scene = window->scene();
-        const DevicePoint p =
-            scene->scale.toDevice(scene->plot, PlotPoint{index + 0.5, 500});
+        const DevicePoint p = scene->scale.toDevice(scene->plot, PlotPoint{index + 0.5, 500});
         return {p.x, p.y};
     }
 
@@ -150,7 +148,8 @@ TEST_F(LiveWindowTest, TheMouseReadsOutTheSampleUnderItAndLaterRedrawsKeepTheRea
     const auto cells = liveCursorReadout(doc, 30);
     for (int i = 0; i < 4; ++i) {
         ASSERT_TRUE(cells[static_cast<std::size_t>(i)].has_value());
-        EXPECT_EQ(cell(i, kSelected).toStdString(), cells[static_cast<std::size_t>(i)]->selectedValue);
+        EXPECT_EQ(cell(i, kSelected).toStdString(),
+                  cells[static_cast<std::size_t>(i)]->selectedValue);
         EXPECT_EQ(cell(i, kTime).toStdString(), cells[static_cast<std::size_t>(i)]->recordTime);
         EXPECT_EQ(cell(i, kIndex), "30");
     }
