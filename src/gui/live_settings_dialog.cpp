@@ -10,7 +10,7 @@
 #include <QTimeEdit>
 #include <QVBoxLayout>
 
-#include "core/messenger.h"
+#include "workstation/workstation.h"
 
 namespace tarvo::gui {
 
@@ -26,15 +26,9 @@ QTime timeOfDay(int seconds) {
 
 }  // namespace
 
-LiveSettingsDialog::LiveSettingsDialog(const ProgramSettings& settings, SettingsStore& store,
-                                       const DisplayNames& names, Messenger& messenger,
-                                       QWidget* parent)
-    : QDialog(parent),
-      logic_(settings),
-      settings_(settings),
-      store_(store),
-      names_(names),
-      messenger_(messenger) {
+LiveSettingsDialog::LiveSettingsDialog(const ProgramSettings& settings, LiveSettingsAccept accept,
+                                       Messenger& messenger, QWidget* parent)
+    : QDialog(parent), logic_(settings), accept_(std::move(accept)), messenger_(messenger) {
     setObjectName(QStringLiteral("dlgReal"));
     setWindowTitle(qs(kLiveDialogCaption));
     setModal(true);
@@ -121,22 +115,21 @@ void LiveSettingsDialog::tryAccept() {
     const QTime t = picker_->time();
     logic_.setInterval(t.hour(), t.minute(), t.second());
     logic_.setAutoSave(autoSave_->isChecked());
-    ProgramSettings changed = settings_;
-    if (const auto refusal = logic_.accept(changed, store_, names_)) {
+    if (const auto refusal = accept_ ? accept_(logic_) : std::nullopt) {
         messenger_.show(*refusal);
         return;
     }
-    settings_ = std::move(changed);
     accept();
 }
 
-std::optional<ProgramSettings> LiveSettingsDialog::choose(const ProgramSettings& settings,
-                                                          SettingsStore& store,
-                                                          const DisplayNames& names,
-                                                          Messenger& messenger, QWidget* parent) {
-    LiveSettingsDialog dialog(settings, store, names, messenger, parent);
-    if (dialog.exec() != QDialog::Accepted) return std::nullopt;
-    return dialog.settings();
+bool LiveSettingsDialog::choose(Workstation& workstation, QWidget* parent) {
+    LiveSettingsDialog dialog(
+        workstation.settings(),
+        [&workstation](tarvo::LiveSettingsDialog& choices) {
+            return workstation.acceptLiveSettings(choices);
+        },
+        workstation.messenger(), parent);
+    return dialog.exec() == QDialog::Accepted;
 }
 
 }  // namespace tarvo::gui

@@ -5,8 +5,10 @@
 
 #include <QDialog>
 
+#include <functional>
 #include <optional>
 
+#include "core/messenger.h"
 #include "core/settings.h"
 #include "workstation/live_settings_dialog.h"
 
@@ -16,23 +18,24 @@ class QPushButton;
 class QTimeEdit;
 
 namespace tarvo {
-class Messenger;
+class Workstation;
 }
 
 namespace tarvo::gui {
+
+// What OK does with the operator's choices (the workstation's acceptLiveSettings: the
+// settings are taken and saved): nothing, or the message to show while the dialog
+// stays open.
+using LiveSettingsAccept = std::function<std::optional<Message>(tarvo::LiveSettingsDialog&)>;
 
 class LiveSettingsDialog : public QDialog {
     Q_OBJECT
 
   public:
-    // Loaded from `settings`. On OK the settings are changed in a copy and saved to
-    // `store` with `names`; a refusal goes to `messenger`. All outlive the dialog.
-    LiveSettingsDialog(const ProgramSettings& settings, SettingsStore& store,
-                       const DisplayNames& names, Messenger& messenger, QWidget* parent = nullptr);
-
-    // The settings as OK left them (after an accepted dialog: RealInterval, AutoSave
-    // and FilePath as chosen, and already saved).
-    const ProgramSettings& settings() const { return settings_; }
+    // Loaded from `settings`; OK hands the choices to `accept`, and a refusal goes to
+    // `messenger` (which outlives the dialog).
+    LiveSettingsDialog(const ProgramSettings& settings, LiveSettingsAccept accept,
+                       Messenger& messenger, QWidget* parent = nullptr);
 
     // What Command1's folder browser returned: a path, or nothing when cancelled
     // (which empties Label2).
@@ -45,20 +48,16 @@ class LiveSettingsDialog : public QDialog {
     QPushButton* okButton() const { return ok_; }
     QPushButton* cancelButton() const { return cancel_; }
 
-    // The dialog, modally: the settings with the operator's choices (already saved to
-    // `store`), or nothing when cancelled.
-    static std::optional<ProgramSettings> choose(const ProgramSettings& settings,
-                                                 SettingsStore& store, const DisplayNames& names,
-                                                 Messenger& messenger, QWidget* parent);
+    // "实时数据设置(&R)": the dialog, modally, over the workstation's settings. True when
+    // it closed with OK (the workstation took and saved the choices).
+    static bool choose(Workstation& workstation, QWidget* parent);
 
   private:
     void browse();
     void tryAccept();
 
     tarvo::LiveSettingsDialog logic_;
-    ProgramSettings settings_;
-    SettingsStore& store_;
-    const DisplayNames& names_;
+    LiveSettingsAccept accept_;
     Messenger& messenger_;
 
     QTimeEdit* picker_ = nullptr;

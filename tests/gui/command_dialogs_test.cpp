@@ -41,6 +41,11 @@
 #include "gui/print_dialog.h"
 #include "gui/print_flow.h"
 #include "link/link_fakes.h"
+#include "link/virtual_timers.h"
+#include "sim/sim_config.h"
+#include "sim/sim_logger.h"
+#include "sim/sim_serial_port.h"
+#include "workstation/workstation.h"
 
 namespace tarvo::gui {
 namespace {
@@ -195,26 +200,39 @@ TEST(PasswordDialog, AShortPasswordIsToldAndTheDialogStaysUntilBothHaveEightDigi
 
 // ---- dlgReal --------------------------------------------------------------------
 
+// A workstation (without a window) whose stored settings sample every 75 s into
+// /srv/live with automatic saving off.
 class LiveSettingsDialogTest : public ::testing::Test {
   protected:
-    LiveSettingsDialogTest() {
-        settings.RealInterval = 75;
-        settings.AutoSave = -10;
-        settings.FilePath = "/srv/live";
+    LiveSettingsDialogTest()
+        : logger(demoConfig(), kPcNow),
+          port(
+              logger, [this] { return timers.elapsedMs(); }, true, [this] { return timers.now(); }),
+          ws(timers, port, messenger, store) {
+        store.write("ProgramSetting", "RealInterval", "75");
+        store.write("ProgramSetting", "AutoSave", "-10");
+        store.write("ProgramSetting", "FilePath", "/srv/live");
+        ws.startUp({});
+        store.clearWrites();
     }
     std::optional<std::string> stored(const char* key) const {
         return store.read("ProgramSetting", key);
     }
+    bool wroteSettings() const { return !store.writes().empty(); }
 
-    ProgramSettings settings;
-    DisplayNames names;
-    MemorySettingsStore store;
+    static inline const DateTime kPcNow = makeDateTime(2024, 3, 5, 10, 0, 0);
+    VirtualTimers timers{kPcNow};
+    SimLogger logger;
+    SimSerialPort port;
     tarvo::test::RecordingMessenger messenger;
+    MemorySettingsStore store;
+    Workstation ws;
 };
 
 TEST_F(LiveSettingsDialogTest, LoadsThePeriodTheSavingAndTheFolder) {
+    ProgramSettings settings = ws.settings();
     settings.AutoSave = 10;
-    LiveSettingsDialog dialog(settings, store, names, messenger);
+    LiveSettingsDialog dialog(settings, {}, messenger);
     EXPECT_EQ(dialog.windowTitle(), "实时采样间隔设置");
     EXPECT_EQ(dialog.intervalPicker()->text(), "00:01:15");
     EXPECT_EQ(dialog.intervalPicker()->minimumTime(), QTime(0, 0, 10));
@@ -230,57 +248,60 @@ TEST_F(LiveSettingsDialogTest, LoadsThePeriodTheSavingAndTheFolder) {
 }
 
 TEST_F(LiveSettingsDialogTest, AutoSaveWithoutAFolderIsRefusedAndTheDialogStays) {
-    settings.FilePath.clear();
     onModal<LiveSettingsDialog>([this](LiveSettingsDialog& d) {
         d.autoSaveBox()->setChecked(true);
+        d.folderChosen(std::nullopt);  // a cancelled browser empties the folder
+        EXPECT_EQ(d.folderLabel()->text(), "");
         d.okButton()->click();
         EXPECT_TRUE(d.isVisible());
         EXPECT_EQ(messenger.texts(), std::vector<std::string>{"请选择保存路径."});
-        EXPECT_TRUE(store.writes().empty());
+        EXPECT_FALSE(wroteSettings());
         d.folderChosen("/data/实时");
         d.intervalPicker()->setTime(QTime(0, 0, 30));
         d.okButton()->click();
     });
-    const auto chosen = LiveSettingsDialog::choose(settings, store, names, messenger, nullptr);
-    ASSERT_TRUE(chosen.has_value());
-    EXPECT_EQ(chosen->AutoSave, 10);
-    EXPECT_EQ(chosen->FilePath, "/data/实时");
-    EXPECT_EQ(chosen->RealInterval, 30);
+    ASSERT_TRUE(LiveSettingsDialog::choose(ws, nullptr));
+    EXPECT_EQ(ws.settings().AutoSave, 10);
+    EXPECT_EQ(ws.settings().FilePath, "/data/实时");
+    EXPECT_EQ(ws.settings().RealInterval, 30);
     EXPECT_EQ(stored("RealInterval"), "30");
     EXPECT_EQ(stored("FilePath"), "/data/实时");
+    EXPECT_EQ(stored("AutoSave"), "10");
 }
 
 TEST_F(LiveSettingsDialogTest, UntickedSavingStoresMinusTenAndKeepsTheFolder) {
-    settings.AutoSave = 10;
     onModal<LiveSettingsDialog>([](LiveSettingsDialog& d) {
         d.autoSaveBox()->setChecked(false);
-        d.folderChosen(std::nullopt);  // a cancelled browser empties the label
-        EXPECT_EQ(d.folderLabel()->text(), "");
+        d.folderChosen(std::nullopt);
+        d.intervalPicker()->setTime(QTime(2, 3, 4));
         d.okButton()->click();
     });
-    const auto chosen = LiveSettingsDialog::choose(settings, store, names, messenger, nullptr);
-    ASSERT_TRUE(chosen.has_value());
-    EXPECT_EQ(chosen->AutoSave, -10);
-    EXPECT_EQ(chosen->FilePath, "/srv/live");
-    EXPECT_EQ(chosen->RealInterval, 75);
+    ASSERT_TRUE(LiveSettingsDialog::choose(ws, nullptr));
+    EXPECT_EQ(ws.settings().AutoSave, -10);
+    EXPECT_EQ(ws.settings().FilePath, "/srv/live");
+    EXPECT_EQ(ws.settings().RealInterval, 2 * 3600 + 3 * 60 + 4);
+    EXPECT_TRUE(wroteSettings());
     EXPECT_TRUE(messenger.shown.empty());
 }
 
 TEST_F(LiveSettingsDialogTest, CancelChangesAndStoresNothing) {
     onModal<LiveSettingsDialog>([](LiveSettingsDialog& d) {
         d.intervalPicker()->setTime(QTime(1, 0, 0));
+        d.autoSaveBox()->setChecked(true);
         d.cancelButton()->click();
     });
-    EXPECT_EQ(LiveSettingsDialog::choose(settings, store, names, messenger, nullptr), std::nullopt);
-    EXPECT_TRUE(store.writes().empty());
+    EXPECT_FALSE(LiveSettingsDialog::choose(ws, nullptr));
+    EXPECT_EQ(ws.settings().RealInterval, 75);
+    EXPECT_FALSE(wroteSettings());
 }
 
 TEST_F(LiveSettingsDialogTest, TheFolderBrowserFillsTheFolderLabel) {
     const std::filesystem::path folder =
         std::filesystem::temp_directory_path() / ("tarvo-live-" + std::to_string(::getpid()));
     std::filesystem::create_directories(folder);
+    ProgramSettings settings = ws.settings();
     settings.FilePath = folder.parent_path().string();
-    LiveSettingsDialog dialog(settings, store, names, messenger);
+    LiveSettingsDialog dialog(settings, {}, messenger);
     dialog.show();
     onModal<QFileDialog>([&folder](QFileDialog& browser) {
         EXPECT_EQ(browser.windowTitle(), "请选择保存路径：");
