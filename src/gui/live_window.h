@@ -49,7 +49,8 @@ class LiveWindow : public QWidget {
     // afresh and the chart is redrawn.
     void documentReset();
 
-    // One redraw soon; any number of requests before it make one.
+    // One redraw soon; any number of requests before it make one. This is the call for
+    // an owner that appends the samples itself (the workstation's liveSample).
     void requestRedraw();
     // The redraw now (serves a pending request): the scene, then the list.
     void redrawNow();
@@ -78,7 +79,7 @@ class LiveWindow : public QWidget {
     QSize sizeHint() const override;
 
     // A live answer received at `now`: appended to the document (restoreRealData)
-    // and drawn soon. Returns what was stored; nothing when the document is not
+    // and drawn soon (for an owner that leaves the appending to the window). Returns what was stored; nothing when the document is not
     // loaded or the answer carries no value.
     std::optional<LiveSample> appendSample(ByteView answer, DateTime now);
 
