@@ -5,7 +5,6 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QDockWidget>
-#include <QFileDialog>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -17,11 +16,12 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
-#include <filesystem>
 
 #include "gui/about_dialog.h"
 #include "gui/command_icons.h"
 #include "gui/device_names_dialog.h"
+#include "gui/document_flows.h"
+#include "gui/history_window.h"
 #include "gui/login_dialog.h"
 #include "gui/property_pane_widget.h"
 #include "gui/serial_settings_dialog.h"
@@ -296,13 +296,14 @@ void MainWindow::runCommand(Command command) {
     viewTogglesChanged();
 }
 
+// The document flows show their own dialogs; the commands follow what they did.
 void MainWindow::openFiles() {
-    const QStringList names =
-        QFileDialog::getOpenFileNames(this, QStringLiteral("打开为..."), QString(),
-                                      QStringLiteral("记录仪文件(*.orx);;所有格式(*.*)"));
-    for (const QString& name : names) {
-        ws_.openDocument(std::filesystem::path(name.toStdU16String()));
-    }
+    openFilesFlow(ws_, this);
+    ws_.runEnabling();
+}
+
+void MainWindow::saveActive() {
+    saveFlow(ws_, this);
     ws_.runEnabling();
 }
 
@@ -374,12 +375,17 @@ void MainWindow::selectorChanged() {
     selector_->setCurrentIndex(ws_.selectedAddress() - 1);
 }
 
-// The history windows (frmData) join this window with their class: until then the
-// place of each document is kept, so that the child windows line up with the documents.
+// Each opened document gets its history window (frmData), which becomes the active
+// child; the windows are kept in the order of the workstation's documents.
 void MainWindow::documentOpened(int index) {
     const auto at = static_cast<std::ptrdiff_t>(
         std::clamp<int>(index, 0, static_cast<int>(historyWindows_.size())));
-    historyWindows_.insert(historyWindows_.begin() + at, nullptr);
+    auto* window = new HistoryWindow(ws_, index);
+    QMdiSubWindow* child = mdi_->addSubWindow(window);
+    child->setWindowIcon(programIcon());
+    historyWindows_.insert(historyWindows_.begin() + at, child);
+    child->show();
+    mdi_->setActiveSubWindow(child);
 }
 
 void MainWindow::documentClosed(int index) {

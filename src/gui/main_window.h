@@ -84,6 +84,7 @@ class MainWindow : public QMainWindow, public WorkstationView {
     void buildPane();
     void runCommand(Command command);
     void openFiles();
+    void saveActive();
     void showDeviceNames();
     void showAbout();
     void subWindowActivated(QMdiSubWindow* window);

@@ -23,6 +23,7 @@
 #include <string>
 #include <vector>
 
+#include "gui/history_window.h"
 #include "gui/property_pane_widget.h"
 #include "gui/window_fixture.h"
 
@@ -214,6 +215,67 @@ TEST_F(MainWindowTest, ViewCommandsFlipTheBandTheStatusBarAndThePaneWithTheirChe
     EXPECT_TRUE(paneEntry->isChecked());
     EXPECT_TRUE(window->toolbar(Toolbar::Tools)->isVisible());
     EXPECT_TRUE(toolbarEntry->isChecked());
+}
+
+TEST_F(MainWindowTest, AnUploadOpensAHistoryWindowThatBecomesTheActiveChild) {
+    start();
+    window->show();
+    ASSERT_TRUE(connectAndWait());
+    messenger.answers.push_back(Answer::Yes);
+    trigger(Command::Upload);
+    ASSERT_TRUE(runUntilIdle());
+    ASSERT_EQ(ws.documents().size(), 1u);
+
+    const auto children = window->mdiArea()->subWindowList();
+    ASSERT_EQ(children.size(), 1);
+    auto* history = qobject_cast<HistoryWindow*>(children[0]->widget());
+    ASSERT_NE(history, nullptr);
+    EXPECT_EQ(history->documentIndex(), 0);
+    EXPECT_EQ(ws.activeChild(), (ActiveChild{ChildKind::History, 0}));
+    EXPECT_TRUE(window->action(Command::FileSaveAs)->isEnabled());
+    EXPECT_TRUE(window->action(Command::FilePrint)->isEnabled());
+    EXPECT_FALSE(window->action(Command::Upload)->isEnabled());
+    expectActionsFollowTheRule();
+
+    // The file-properties button lists the document's parameters.
+    window->propertyPane()->filePropertiesButton()->click();
+    EXPECT_EQ(window->propertyPane()->titleLabel()->text(), "文件属性");
+    EXPECT_EQ(window->propertyPane()->rowList()->topLevelItem(0)->text(0), "记录次数");
+
+    // The document was never saved: closing asks, and "No" closes it unsaved.
+    messenger.answers.push_back(Answer::No);
+    children[0]->close();
+    QApplication::processEvents();
+    EXPECT_TRUE(ws.documents().empty());
+    EXPECT_TRUE(window->mdiArea()->subWindowList().isEmpty());
+    EXPECT_EQ(ws.activeChild().kind, ChildKind::None);
+    EXPECT_FALSE(window->action(Command::FilePrint)->isEnabled());
+}
+
+TEST_F(MainWindowTest, ArrangingNeedsAnActiveChildAndTilesTheChildrenAcrossTheArea) {
+    start();
+    window->show();
+    EXPECT_FALSE(ws.arrange(Arrangement::TileHorizontal));
+    ASSERT_TRUE(connectAndWait());
+    for (int i = 0; i < 2; ++i) {
+        messenger.answers.push_back(Answer::Yes);
+        ASSERT_TRUE(ws.upload() || i > 0);
+        ASSERT_TRUE(runUntilIdle());
+        ws.engine().flags().uploadDone = false;  // a second upload of the same logger
+    }
+    ASSERT_EQ(window->mdiArea()->subWindowList().size(), 2);
+    const QRect area = window->mdiArea()->viewport()->rect();
+
+    trigger(Command::TileHorizontal);
+    auto children = window->mdiArea()->subWindowList();
+    EXPECT_EQ(children[0]->geometry().width(), area.width());
+    EXPECT_EQ(children[1]->geometry().width(), area.width());
+    EXPECT_EQ(children[0]->geometry().height() + children[1]->geometry().height(), area.height());
+    EXPECT_NE(children[0]->geometry().top(), children[1]->geometry().top());
+
+    trigger(Command::TileVertical);
+    EXPECT_EQ(children[0]->geometry().height(), area.height());
+    EXPECT_EQ(children[0]->geometry().width() + children[1]->geometry().width(), area.width());
 }
 
 TEST_F(MainWindowTest, ThePleaseWaitWindowComesAndGoesWithTheWorkstation) {
