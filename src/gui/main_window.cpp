@@ -3,29 +3,46 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QCoreApplication>
+#include <QDesktopServices>
 #include <QDialog>
+#include <QDir>
+#include <QFileInfo>
 #include <QDockWidget>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
+#include <QProcess>
 #include <QProgressBar>
 #include <QSignalBlocker>
 #include <QStatusBar>
 #include <QToolBar>
+#include <QUrl>
 #include <QVBoxLayout>
 
 #include <algorithm>
 
 #include "gui/about_dialog.h"
+#include "gui/chart_widget.h"
+#include "gui/clock_dialog.h"
 #include "gui/command_icons.h"
 #include "gui/device_names_dialog.h"
 #include "gui/document_flows.h"
 #include "gui/history_window.h"
+#include "gui/live_settings_dialog.h"
+#include "gui/live_window.h"
 #include "gui/login_dialog.h"
+#include "gui/mobile_dialog.h"
+#include "gui/password_dialog.h"
+#include "gui/please_wait_window.h"
+#include "gui/power_dialog.h"
+#include "gui/print_flow.h"
+#include "gui/property_editor_widget.h"
 #include "gui/property_pane_widget.h"
 #include "gui/serial_settings_dialog.h"
 #include "gui/twips.h"
+#include "workstation/maintenance_dialogs.h"
 
 namespace tarvo::gui {
 
@@ -37,22 +54,6 @@ QString qs(std::string_view text) {
 
 std::size_t slot(Command command) {
     return static_cast<std::size_t>(command);
-}
-
-// frmWaitting: shown without blocking and kept above every other window while the
-// logger restarts.
-QDialog* makePleaseWait(QWidget* parent) {
-    auto* dialog = new QDialog(parent, Qt::Dialog | Qt::WindowStaysOnTopHint |
-                                           Qt::CustomizeWindowHint | Qt::WindowTitleHint);
-    dialog->setObjectName(QStringLiteral("frmWaitting"));
-    dialog->setWindowTitle(QStringLiteral("请稍候..."));
-    dialog->setModal(false);
-    auto* text = new QLabel(QStringLiteral("正在重启记录中，请稍候。。。。。。 "), dialog);
-    auto* layout = new QVBoxLayout(dialog);
-    layout->setContentsMargins(28, 22, 28, 22);
-    layout->addWidget(text);
-    dialog->setFixedSize(dialog->sizeHint());
-    return dialog;
 }
 
 }  // namespace
@@ -166,6 +167,11 @@ void MainWindow::buildToolbars() {
         if (info.toolbar == Toolbar::Tools && info.separatorBefore) bar->addSeparator();
         bar->addAction(actions_[slot(info.command)]);
     }
+    // Every button of the tools band takes the selector's address first.
+    for (QAction* a : tools->actions()) {
+        connect(a, &QAction::triggered, this, [this] { ws_.storeSelectedAddress(); },
+                Qt::DirectConnection);
+    }
 }
 
 void MainWindow::buildPane() {
@@ -188,6 +194,8 @@ void MainWindow::buildPane() {
     connect(pane_, &PropertyPaneWidget::hideClicked, this, [this] { ws_.hidePropertyPane(); });
     connect(pane_, &PropertyPaneWidget::filePropertiesClicked, this,
             [this] { ws_.showFileProperties(); });
+    connect(pane_, &PropertyPaneWidget::rowDoubleClickedAt, this, &MainWindow::openEditor);
+    connect(pane_, &PropertyPaneWidget::writeClicked, this, &MainWindow::restartFromPane);
 }
 
 void MainWindow::buildStatusBar() {
@@ -288,8 +296,61 @@ void MainWindow::runCommand(Command command) {
         case Command::About:
             showAbout();
             break;
-        default:
-            // The remaining commands arrive with their windows and dialogs.
+        case Command::Restart:
+            ws_.restart();
+            break;
+        case Command::LiveStart:
+            ws_.startLive();
+            break;
+        case Command::LiveStop:
+            ws_.stopLive();
+            break;
+        case Command::LiveSettings:
+            LiveSettingsDialog::choose(ws_, this);
+            break;
+        case Command::StopRecording:
+            ws_.stopRecording();
+            break;
+        case Command::PowerMode:
+            choosePowerMode();
+            break;
+        case Command::Reset1:
+            ws_.reset(1);
+            break;
+        case Command::Reset2:
+            ws_.reset(2);
+            break;
+        case Command::Reset3:
+            ws_.reset(3);
+            break;
+        case Command::Reset4:
+            ws_.reset(4);
+            break;
+        case Command::Reset5:
+            ws_.reset(5);
+            break;
+        case Command::LoggerClock:
+            chooseLoggerClock();
+            break;
+        case Command::SmsNumbers:
+            chooseSmsNumbers();
+            break;
+        case Command::SmsPassword:
+            chooseSmsPassword();
+            break;
+        case Command::Calibration:
+            startCalibrationTool();
+            break;
+        case Command::FilePrint:
+            printActive();
+            break;
+        case Command::HelpContents:
+            showHelp();
+            break;
+        case Command::FileSaveAs:
+            saveActive();
+            break;
+        case Command::Advanced:
             break;
     }
     // A checkable entry shows the workstation's state, not Qt's own flip.
@@ -317,6 +378,99 @@ void MainWindow::showAbout() {
     about.exec();
 }
 
+// ---- the property list's inline editors -------------------------------------------
+
+void MainWindow::openEditor(int row) {
+    commitOpenEditor();
+    std::optional<PropertyEditor> editor = ws_.openEditor(row);
+    if (!editor || editor->kind == EditorKind::None) return;
+    const QRect cell = pane_->valueCellRect(row);
+    if (cell.isEmpty()) return;
+    auto* widget = new PropertyEditorWidget(std::move(*editor), cell, pane_->editorHost());
+    editor_ = widget;
+    connect(widget, &PropertyEditorWidget::committed, this, &MainWindow::editorCommitted);
+    connect(widget, &PropertyEditorWidget::cancelled, widget, &QObject::deleteLater);
+    widget->show();
+    widget->raise();
+    widget->setFocus(Qt::OtherFocusReason);
+}
+
+void MainWindow::editorCommitted(const PropertyEditor& editor) {
+    if (editor_) editor_->deleteLater();
+    editor_ = nullptr;
+    const CommitResult result = ws_.commitEditor(editor);
+    if (result.message) ws_.messenger().show(*result.message);
+}
+
+void MainWindow::commitOpenEditor() {
+    if (editor_ && !editor_->finished()) editor_->commit();
+}
+
+// ---- commands with dialogs --------------------------------------------------------
+
+void MainWindow::restartFromPane() {
+    ws_.restart(true, [this] { commitOpenEditor(); });
+}
+
+void MainWindow::choosePowerMode() {
+    if (const std::optional<bool> normal = PowerDialog::choose(ws_.loggerParams().powerMode, this))
+        ws_.setPowerMode(*normal);
+}
+
+void MainWindow::chooseLoggerClock() {
+    const LoggerParameters& p = ws_.loggerParams();
+    const DateTime preset = p.loggerClock != 0 ? p.loggerClock : currentDateTime();
+    if (const std::optional<DateTime> clock = ClockDialog::choose(preset, this))
+        ws_.setLoggerClock(*clock);
+}
+
+void MainWindow::chooseSmsNumbers() {
+    if (const auto numbers = MobileDialog::choose({}, this)) ws_.setSmsNumbers(*numbers);
+}
+
+void MainWindow::chooseSmsPassword() {
+    if (const auto pair = PasswordDialog::choose(ws_.messenger(), this))
+        ws_.setSmsPassword(pair->oldPassword, pair->newPassword);
+}
+
+// Zariva beside the program; its absence (or a failed start) is told.
+void MainWindow::startCalibrationTool() {
+    const CalibrationLaunch launch = calibrationToolLaunch();
+    if (launch.program) {
+        const QString program = QString::fromStdString(launch.program->string());
+        if (QProcess::startDetached(program, {}, QFileInfo(program).absolutePath())) return;
+        ws_.messenger().show(calibrationMissingMessage());
+        return;
+    }
+    if (launch.message) ws_.messenger().show(*launch.message);
+}
+
+void MainWindow::printActive() {
+    const ActiveChild active = ws_.activeChild();
+    if (active.kind != ChildKind::History) return;
+    HistoryDocument* doc = ws_.activeDocument();
+    if (!doc || active.index < 0 || active.index >= static_cast<int>(historyWindows_.size()))
+        return;
+    const QPointer<QMdiSubWindow> frame = historyWindows_[static_cast<std::size_t>(active.index)];
+    auto* window = frame ? qobject_cast<HistoryWindow*>(frame->widget()) : nullptr;
+    if (!window) return;
+    printHistoryDocument(*doc, window->chart()->options(), this);
+}
+
+// The manual in help/ beside the program, in the desktop's viewer; nothing is said
+// when it is not there.
+void MainWindow::showHelp() {
+    // Beside the program in the build tree; under share/tarvo once installed.
+    const QDir bin(QCoreApplication::applicationDirPath());
+    for (const QString& relative : {QStringLiteral("help/index.html"),
+                                    QStringLiteral("../share/tarvo/help/index.html")}) {
+        const QString manual = QDir::cleanPath(bin.filePath(relative));
+        if (!QFileInfo::exists(manual)) continue;
+        QDesktopServices::openUrl(QUrl::fromLocalFile(manual));
+        return;
+    }
+}
+
 // ---- the workstation's notices ----------------------------------------------------
 
 void MainWindow::paneChanged() {
@@ -335,9 +489,8 @@ void MainWindow::enablingChanged() {
     for (const CommandInfo& info : commandTable()) {
         actions_[slot(info.command)]->setEnabled(states.enabled(info.command));
     }
-    // The pane's write button starts the parameter write, which this window does not
-    // offer yet.
-    pane_->setWriteEnabled(false);
+    // The pane's "确定" writes the parameters once there are any to write.
+    pane_->setWriteEnabled(ws_.engine().flags().paramsAvailable);
 }
 
 void MainWindow::statusChanged() {
@@ -400,16 +553,44 @@ void MainWindow::pleaseWait(bool shown) {
         if (pleaseWait_) pleaseWait_->hide();
         return;
     }
-    if (!pleaseWait_) pleaseWait_ = makePleaseWait(this);
-    pleaseWait_->show();
-    pleaseWait_->raise();
+    if (!pleaseWait_) pleaseWait_ = new PleaseWaitWindow(this);
+    pleaseWait_->popUp();
+}
+
+// ---- the live window ------------------------------------------------------------------
+
+// One live window per run: made the first time it is shown, hidden and never destroyed.
+LiveWindow* MainWindow::ensureLiveWindow() {
+    if (live_) return live_;
+    live_ = new LiveWindow(ws_.liveDocument());
+    liveFrame_ = mdi_->addSubWindow(live_);
+    liveFrame_->setWindowIcon(programIcon());
+    connect(live_, &LiveWindow::closedByOperator, this, [this] {
+        ws_.liveWindowClosed();
+        viewTogglesChanged();
+    });
+    return live_;
 }
 
 void MainWindow::liveWindowShown() {
-    // The live-curve window (frmRealT) is not part of this window yet.
+    ensureLiveWindow();
+    live_->show();
+    liveFrame_->show();
+    mdi_->setActiveSubWindow(liveFrame_);
+    live_->requestRedraw();
 }
 
-void MainWindow::liveWindowHidden() {}
+// The workstation hides the window when the operator asks and when it rebuilt the
+// live document for new parameters; the list starts afresh for the latter.
+void MainWindow::liveWindowHidden() {
+    if (!live_) return;
+    if (liveFrame_) liveFrame_->hide();
+    live_->documentReset();
+}
+
+void MainWindow::liveSampleAdded() {
+    if (live_) live_->requestRedraw();
+}
 
 void MainWindow::arrangeChildren(Arrangement how) {
     switch (how) {
@@ -434,6 +615,10 @@ void MainWindow::subWindowActivated(QMdiSubWindow* window) {
     if (!window) {
         // Qt reports no active child while the whole program is in the background.
         if (mdi_->subWindowList().isEmpty()) ws_.setActiveChild({});
+        return;
+    }
+    if (liveFrame_ && window == liveFrame_) {
+        ws_.setActiveChild({ChildKind::Live, -1});
         return;
     }
     for (std::size_t i = 0; i < historyWindows_.size(); ++i) {

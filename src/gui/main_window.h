@@ -6,12 +6,15 @@
 
 #include <QDialog>
 #include <QMainWindow>
+#include <QMdiSubWindow>
 #include <QPointer>
 
 #include <array>
 #include <string_view>
 #include <vector>
 
+#include "gui/please_wait_window.h"
+#include "gui/property_editor_widget.h"
 #include "workstation/workstation.h"
 
 class QAction;
@@ -27,6 +30,7 @@ class QToolBar;
 namespace tarvo::gui {
 
 class DeviceNamesDialog;
+class LiveWindow;
 class PropertyPaneWidget;
 
 class MainWindow : public QMainWindow, public WorkstationView {
@@ -52,8 +56,13 @@ class MainWindow : public QMainWindow, public WorkstationView {
     QLabel* statusLabel() const { return statusLabel_; }
     QProgressBar* progressStrip() const { return progress_; }
     QMdiArea* mdiArea() const { return mdi_; }
-    // frmWaitting while it exists.
-    QDialog* pleaseWaitWindow() const { return pleaseWait_; }
+    // frmWaitting once a restart has shown it.
+    PleaseWaitWindow* pleaseWaitWindow() const { return pleaseWait_; }
+    // The inline editor open over the property list, if any.
+    PropertyEditorWidget* propertyEditor() const { return editor_; }
+    // The live-curve window (frmRealT) once it was first shown, and its MDI frame.
+    LiveWindow* liveWindow() const { return live_; }
+    QMdiSubWindow* liveSubWindow() const { return liveFrame_; }
 
     // No context menu for hiding single toolbars: the band goes as a whole.
     QMenu* createPopupMenu() override { return nullptr; }
@@ -71,6 +80,7 @@ class MainWindow : public QMainWindow, public WorkstationView {
     void pleaseWait(bool shown) override;
     void liveWindowShown() override;
     void liveWindowHidden() override;
+    void liveSampleAdded() override;
     void arrangeChildren(Arrangement how) override;
 
   protected:
@@ -90,6 +100,21 @@ class MainWindow : public QMainWindow, public WorkstationView {
     void subWindowActivated(QMdiSubWindow* window);
     void tile(Qt::Orientation orientation);
     void arrangeIcons();
+    // The property list's inline editors.
+    void openEditor(int row);
+    void editorCommitted(const PropertyEditor& editor);
+    // Commits the editor still open (the pane's "确定" writes what it holds).
+    void commitOpenEditor();
+    // The commands of the tools and settings menus.
+    void restartFromPane();
+    void choosePowerMode();
+    void chooseLoggerClock();
+    void chooseSmsNumbers();
+    void chooseSmsPassword();
+    void startCalibrationTool();
+    void printActive();
+    void showHelp();
+    LiveWindow* ensureLiveWindow();
 
     Workstation& ws_;
     std::array<QAction*, kCommandCount> actions_{};
@@ -103,7 +128,11 @@ class MainWindow : public QMainWindow, public WorkstationView {
     QLabel* loginLabel_ = nullptr;
     QLabel* statusLabel_ = nullptr;
     QProgressBar* progress_ = nullptr;
-    QPointer<QDialog> pleaseWait_;
+    QPointer<PleaseWaitWindow> pleaseWait_;
+    QPointer<PropertyEditorWidget> editor_;
+    LiveWindow* live_ = nullptr;
+    QPointer<QMdiSubWindow> liveFrame_;
+    std::size_t liveSamplesSeen_ = 0;
     DeviceNamesDialog* deviceNames_ = nullptr;
     // The history windows, in the order of the workstation's documents.
     std::vector<QPointer<QMdiSubWindow>> historyWindows_;

@@ -174,7 +174,9 @@ PropertyPaneWidget::PropertyPaneWidget(QWidget* parent) : QWidget(parent) {
         if (!updating_ && index >= 0) emit tabClicked(index + 1);
     });
     connect(list_, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem* item, int) {
-        if (item) emit rowDoubleClicked(item->data(0, Qt::UserRole).toString());
+        if (!item) return;
+        emit rowDoubleClicked(item->data(0, Qt::UserRole).toString());
+        emit rowDoubleClickedAt(list_->indexOfTopLevelItem(item));
     });
 }
 
@@ -184,6 +186,19 @@ QSize PropertyPaneWidget::sizeHint() const {
     // scroll bar, and for four tabs.
     return {columns + list_->verticalScrollBar()->sizeHint().width() + 2 * list_->frameWidth() + 60,
             480};
+}
+
+QRect PropertyPaneWidget::valueCellRect(int row) const {
+    QTreeWidgetItem* item = list_->topLevelItem(row);
+    if (!item) return {};
+    list_->scrollToItem(item);
+    const QRect line = list_->visualItemRect(item);
+    const int left = list_->columnViewportPosition(1);
+    return {left, line.top(), std::max(list_->columnWidth(1), 40), line.height()};
+}
+
+QWidget* PropertyPaneWidget::editorHost() const {
+    return list_->viewport();
 }
 
 void PropertyPaneWidget::showPane(const PropertyPane& pane) {

@@ -35,6 +35,12 @@ class PropertyPaneWidget : public QWidget {
 
     QSize sizeHint() const override;
 
+    // Where the value cell of row `row` lies, in the coordinates of editorHost()
+    // (an empty rectangle for a row the list does not hold).
+    QRect valueCellRect(int row) const;
+    // The widget an inline editor is laid into: the list's viewport.
+    QWidget* editorHost() const;
+
     QLabel* titleLabel() const { return title_; }
     QToolButton* hideButton() const { return hideButton_; }
     QToolButton* filePropertiesButton() const { return fileButton_; }
@@ -49,8 +55,9 @@ class PropertyPaneWidget : public QWidget {
     void tabClicked(int tab);
     void hideClicked();
     void filePropertiesClicked();
-    // A double click on a row, by the row's key.
+    // A double click on a row, by the row's key and by its position in the list.
     void rowDoubleClicked(const QString& key);
+    void rowDoubleClickedAt(int row);
     void writeClicked();
 
   protected:

@@ -1,0 +1,165 @@
+// The main window's logger commands reach the workstation: the pane's write button,
+// the inline editors of the property list, live sampling into the live window and the
+// maintenance entries, against the simulated logger in virtual time.
+
+#include <gtest/gtest.h>
+#include <QComboBox>
+#include <QDateTimeEdit>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPushButton>
+#include <QTest>
+#include <QTimeEdit>
+#include <QTreeWidget>
+
+#include <algorithm>
+#include <string>
+
+#include "gui/live_window.h"
+#include "gui/main_window.h"
+#include "gui/please_wait_window.h"
+#include "gui/property_editor_widget.h"
+#include "gui/property_pane_widget.h"
+#include "gui/window_fixture.h"
+#include "link/frames.h"
+
+namespace tarvo::gui {
+namespace {
+
+class WiringTest : public ::testing::Test, public test::WindowFixture {
+  protected:
+    // Logged in with the advanced commands, connected to the demo logger.
+    void startConnected() {
+        start();
+        window->show();
+        ASSERT_TRUE(ws.login("qzd", "qzd"));
+        ASSERT_TRUE(connectAndWait());
+    }
+    int rowOf(const std::string& key) const {
+        const auto& rows = ws.pane().rows();
+        const auto it =
+            std::find_if(rows.begin(), rows.end(), [&](const auto& r) { return r.key == key; });
+        return it == rows.end() ? -1 : static_cast<int>(it - rows.begin());
+    }
+    std::string valueOf(const std::string& key) const {
+        const int row = rowOf(key);
+        return row < 0 ? std::string() : ws.pane().rows()[static_cast<std::size_t>(row)].value;
+    }
+    // The operator's double click on the row of `key`.
+    PropertyEditorWidget* doubleClick(const std::string& key) {
+        const int row = rowOf(key);
+        if (row < 0) return nullptr;
+        QTreeWidget* list = window->propertyPane()->rowList();
+        emit list->itemDoubleClicked(list->topLevelItem(row), 1);
+        return window->propertyEditor();
+    }
+};
+
+TEST_F(WiringTest, TheWriteButtonFollowsTheParametersAndRestartsUnderThePleaseWaitWindow) {
+    start();
+    window->show();
+    QPushButton* write = window->propertyPane()->writeButton();
+    EXPECT_FALSE(write->isEnabled());
+    ASSERT_TRUE(connectAndWait());
+    ASSERT_TRUE(write->isEnabled());
+
+    // Yes to clearing the logger, Yes to setting its clock to the PC time.
+    messenger.otherwise = Answer::Yes;
+    const std::size_t before = port.sentFrames().size();
+    write->click();
+    const auto waiting = [this] {
+        return window->pleaseWaitWindow() && window->pleaseWaitWindow()->isVisible();
+    };
+    ASSERT_TRUE(timers.runUntil(waiting, 600000));
+    ASSERT_TRUE(runUntilIdle());
+    EXPECT_FALSE(window->pleaseWaitWindow()->isVisible());
+    // The parameter write went out.
+    const auto& sent = port.sentFrames();
+    EXPECT_TRUE(std::any_of(sent.begin() + static_cast<std::ptrdiff_t>(before), sent.end(),
+                            [](const Bytes& f) { return f.size() == 185u; }));
+}
+
+TEST_F(WiringTest, TheIntervalRowOpensATimePickerThatCommitsOnEnterAndCancelsOnEscape) {
+    startConnected();
+    PropertyEditorWidget* editor = doubleClick("间隔时间");
+    ASSERT_NE(editor, nullptr);
+    auto* picker = qobject_cast<QTimeEdit*>(editor->picker());
+    ASSERT_NE(picker, nullptr);
+    EXPECT_EQ(editor->parentWidget(), window->propertyPane()->editorHost());
+    EXPECT_GE(editor->geometry().left(), window->propertyPane()->rowList()->columnWidth(0) - 1);
+
+    // Escape leaves the record as it was.
+    const std::string shown = valueOf("间隔时间");
+    picker->setTime(QTime(0, 7, 0));
+    QTest::keyClick(picker, Qt::Key_Escape);
+    EXPECT_EQ(valueOf("间隔时间"), shown);
+
+    editor = doubleClick("间隔时间");
+    ASSERT_NE(editor, nullptr);
+    picker = qobject_cast<QTimeEdit*>(editor->picker());
+    ASSERT_NE(picker, nullptr);
+    picker->setTime(QTime(0, 5, 30));
+    QTest::keyClick(picker, Qt::Key_Return);
+    EXPECT_EQ(ws.loggerParams().intervalHours, 0);
+    EXPECT_EQ(ws.loggerParams().intervalMinutes, 5);
+    EXPECT_EQ(ws.loggerParams().intervalSeconds, 30);
+    EXPECT_EQ(valueOf("间隔时间"), "0:05:30");
+    EXPECT_EQ(window->propertyPane()->rowList()->topLevelItem(rowOf("间隔时间"))->text(1),
+              "0:05:30");
+
+    // The picker holds the shortest interval; leaving it commits as well.
+    editor = doubleClick("间隔时间");
+    ASSERT_NE(editor, nullptr);
+    picker = qobject_cast<QTimeEdit*>(editor->picker());
+    picker->setTime(QTime(0, 0, 1));
+    editor->commit();
+    EXPECT_EQ(ws.loggerParams().intervalMinutes, 0);
+    EXPECT_EQ(ws.loggerParams().intervalSeconds, 2);
+}
+
+TEST_F(WiringTest, StartingLiveSamplingShowsTheLiveWindowAndSamplesArriveInVirtualTime) {
+    startConnected();
+    window->action(Command::LiveStart)->trigger();
+    LiveWindow* live = window->liveWindow();
+    ASSERT_NE(live, nullptr);
+    EXPECT_TRUE(window->liveSubWindow()->isVisible());
+    EXPECT_EQ(window->mdiArea()->activeSubWindow(), window->liveSubWindow());
+    EXPECT_TRUE(window->action(Command::ViewLiveWindow)->isChecked());
+
+    ASSERT_TRUE(timers.runUntil([this] { return ws.liveDocument().sampleCount() >= 3; }, 600000));
+    QApplication::processEvents();
+    EXPECT_TRUE(live->redrawPending() || live->scene() != nullptr);
+
+    window->action(Command::LiveStop)->trigger();
+    runUntilIdle();
+    // The view entry hides the window and shows the same one again.
+    window->action(Command::ViewLiveWindow)->trigger();
+    EXPECT_FALSE(window->liveSubWindow()->isVisible());
+    window->action(Command::ViewLiveWindow)->trigger();
+    EXPECT_EQ(window->liveWindow(), live);
+    EXPECT_TRUE(window->liveSubWindow()->isVisible());
+}
+
+TEST_F(WiringTest, MaintenanceEntriesSendTheirFramesToTheSelectedLogger) {
+    startConnected();
+    const int address = ws.selectedAddress();
+
+    ASSERT_TRUE(window->action(Command::Reset1)->isEnabled());
+    window->action(Command::Reset1)->trigger();
+    ASSERT_FALSE(port.sentFrames().empty());
+    EXPECT_EQ(port.sentFrames().back(), *resetFrame(address, 1));
+    runUntilIdle();
+
+    window->action(Command::Reset3)->trigger();
+    EXPECT_EQ(port.sentFrames().back(), *resetFrame(address, 3));
+    runUntilIdle();
+
+    messenger.answers.push_back(Answer::Yes);
+    window->action(Command::StopRecording)->trigger();
+    EXPECT_EQ(port.sentFrames().back(), stopFrame(address));
+    runUntilIdle();
+}
+
+}  // namespace
+}  // namespace tarvo::gui
