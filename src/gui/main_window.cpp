@@ -122,7 +122,13 @@ void MainWindow::buildCommands() {
             action->setToolTip(qs(info.tooltip));
         }
         const Command command = info.command;
-        connect(action, &QAction::triggered, this, [this, command] { runCommand(command); });
+        // The buttons of the tools band (and their menu entries, the same actions)
+        // take the selector's address before the command runs.
+        const bool toolsBand = info.toolbar == Toolbar::Tools;
+        connect(action, &QAction::triggered, this, [this, command, toolsBand] {
+            if (toolsBand) ws_.storeSelectedAddress();
+            runCommand(command);
+        });
         actions_[slot(command)] = action;
     }
     for (const Command toggle : {Command::ViewToolbar, Command::ViewStatusBar,
@@ -166,11 +172,6 @@ void MainWindow::buildToolbars() {
         QToolBar* bar = toolbar(info.toolbar);
         if (info.toolbar == Toolbar::Tools && info.separatorBefore) bar->addSeparator();
         bar->addAction(actions_[slot(info.command)]);
-    }
-    // Every button of the tools band takes the selector's address first.
-    for (QAction* a : tools->actions()) {
-        connect(a, &QAction::triggered, this, [this] { ws_.storeSelectedAddress(); },
-                Qt::DirectConnection);
     }
 }
 

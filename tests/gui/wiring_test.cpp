@@ -15,6 +15,7 @@
 
 #include <algorithm>
 #include <string>
+#include <vector>
 
 #include "gui/live_window.h"
 #include "gui/main_window.h"
@@ -116,6 +117,31 @@ TEST_F(WiringTest, TheIntervalRowOpensATimePickerThatCommitsOnEnterAndCancelsOnE
     editor->commit();
     EXPECT_EQ(ws.loggerParams().intervalMinutes, 0);
     EXPECT_EQ(ws.loggerParams().intervalSeconds, 2);
+}
+
+TEST_F(WiringTest, TheStopModeTreeKeepsOneCheckMarkAndCommitsIt) {
+    startConnected();
+    PropertyEditorWidget* editor = doubleClick("停止方式");
+    ASSERT_NE(editor, nullptr);
+    QTreeWidget* tree = editor->checkTree();
+    ASSERT_NE(tree, nullptr);
+    ASSERT_GE(tree->topLevelItemCount(), 2);
+    const auto checkedRows = [tree] {
+        std::vector<int> rows;
+        for (int i = 0; i < tree->topLevelItemCount(); ++i)
+            if (tree->topLevelItem(i)->checkState(0) == Qt::Checked) rows.push_back(i);
+        return rows;
+    };
+    ASSERT_EQ(checkedRows().size(), 1u);
+    const int other = checkedRows()[0] == 0 ? 1 : 0;
+    const std::int16_t before = ws.loggerParams().stopMode;
+
+    tree->topLevelItem(other)->setCheckState(0, Qt::Checked);
+    EXPECT_EQ(checkedRows(), std::vector<int>{other});
+    EXPECT_EQ(editor->state().nodes[static_cast<std::size_t>(other)].checked, true);
+    QTest::keyClick(tree, Qt::Key_Return);
+    EXPECT_EQ(window->propertyEditor(), nullptr);
+    EXPECT_NE(ws.loggerParams().stopMode, before);
 }
 
 TEST_F(WiringTest, StartingLiveSamplingShowsTheLiveWindowAndSamplesArriveInVirtualTime) {
