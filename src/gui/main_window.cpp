@@ -683,10 +683,16 @@ void MainWindow::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
-    mdi_->closeAllSubWindows();
-    if (!mdi_->subWindowList().isEmpty()) {
-        event->ignore();
-        return;
+    // The history windows ask about unsaved changes; the live window is only ever
+    // hidden and goes with the frame.
+    for (QMdiSubWindow* child : mdi_->subWindowList()) {
+        if (child != liveFrame_) child->close();
+    }
+    for (QMdiSubWindow* child : mdi_->subWindowList()) {
+        if (child != liveFrame_) {
+            event->ignore();
+            return;
+        }
     }
     ws_.shutDown();
     shutDown_ = true;

@@ -165,6 +165,9 @@ TEST_F(WiringTest, StartingLiveSamplingShowsTheLiveWindowAndSamplesArriveInVirtu
     window->action(Command::ViewLiveWindow)->trigger();
     EXPECT_EQ(window->liveWindow(), live);
     EXPECT_TRUE(window->liveSubWindow()->isVisible());
+
+    // The window that is only ever hidden does not keep the program open.
+    EXPECT_TRUE(window->close());
 }
 
 TEST_F(WiringTest, MaintenanceEntriesSendTheirFramesToTheSelectedLogger) {
