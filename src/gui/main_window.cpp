@@ -582,11 +582,12 @@ void MainWindow::liveWindowShown() {
 }
 
 // The workstation hides the window when the operator asks and when it rebuilt the
-// live document for new parameters; the list starts afresh for the latter.
+// live document for new parameters; the list starts afresh for the latter (a rebuilt
+// document holds no samples yet).
 void MainWindow::liveWindowHidden() {
     if (!live_) return;
     if (liveFrame_) liveFrame_->hide();
-    live_->documentReset();
+    if (ws_.liveDocument().sampleCount() == 0) live_->documentReset();
 }
 
 void MainWindow::liveSampleAdded() {

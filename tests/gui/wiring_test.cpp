@@ -166,6 +166,15 @@ TEST_F(WiringTest, StartingLiveSamplingShowsTheLiveWindowAndSamplesArriveInVirtu
     EXPECT_EQ(window->liveWindow(), live);
     EXPECT_TRUE(window->liveSubWindow()->isVisible());
 
+    // A new connect rebuilds the live document: the window goes, and comes back empty.
+    ASSERT_TRUE(connectAndWait());
+    EXPECT_FALSE(window->liveSubWindow()->isVisible());
+    EXPECT_FALSE(window->action(Command::ViewLiveWindow)->isChecked());
+    EXPECT_EQ(ws.liveDocument().sampleCount(), 0);
+    window->action(Command::ViewLiveWindow)->trigger();
+    EXPECT_TRUE(window->liveSubWindow()->isVisible());
+    EXPECT_FALSE(live->cursorIndex().has_value());
+
     // The window that is only ever hidden does not keep the program open.
     EXPECT_TRUE(window->close());
 }
