@@ -1,4 +1,5 @@
 #include "gui/chart_widget.h"
+#include "gui/qt_text.h"
 
 #include <QBitmap>
 #include <QButtonGroup>
@@ -20,10 +21,6 @@
 namespace tarvo::gui {
 
 namespace {
-
-QString qs(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 // The panel's layout in pixels (15 twips each). The plot sits 240 twips from the left
 // and 450 from the top; the mode buttons stand right-aligned 120 twips from the right

@@ -1,4 +1,5 @@
 #include "gui/document_flows.h"
+#include "gui/qt_text.h"
 
 #include <QApplication>
 #include <QFileDialog>
@@ -16,10 +17,6 @@
 namespace tarvo::gui {
 
 namespace {
-
-QString qs(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 void refreshReloaded(Workstation& workstation, const OpenFlowResult& result, QWidget* parent) {
     for (const int index : result.reloaded) {

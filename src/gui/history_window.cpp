@@ -1,4 +1,6 @@
 #include "gui/history_window.h"
+#include "gui/qt_text.h"
+#include "gui/twips.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -26,20 +28,12 @@ namespace tarvo::gui {
 
 namespace {
 
-QString qs(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
 constexpr const char* kChannelListToolTip = "双击标签修改曲线颜色";
 constexpr const char* kCurveColourTitle = "颜色选择";
 // 9600 × 7200 twips.
 constexpr QSize kOpeningSize{9600 / kTwipsPerPixel, 7200 / kTwipsPerPixel};
 // The row-header part of the grid's format sizes the number column to this text.
 constexpr const char* kNumberColumnSample = "11111";
-
-int twipsToPixels(int twips) {
-    return twips / kTwipsPerPixel;
-}
 
 }  // namespace
 

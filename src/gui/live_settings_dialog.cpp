@@ -1,4 +1,5 @@
 #include "gui/live_settings_dialog.h"
+#include "gui/qt_text.h"
 
 #include <QCheckBox>
 #include <QDialogButtonBox>
@@ -15,10 +16,6 @@
 namespace tarvo::gui {
 
 namespace {
-
-QString qs(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 QTime timeOfDay(int seconds) {
     return QTime(0, 0).addSecs(seconds);

@@ -1,4 +1,5 @@
 #include "gui/live_window.h"
+#include "gui/qt_text.h"
 
 #include <QCloseEvent>
 #include <QColorDialog>
@@ -24,10 +25,6 @@
 namespace tarvo::gui {
 
 namespace {
-
-QString qs(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 constexpr const char* kChannelListToolTip = "双击标签修改曲线颜色";
 constexpr const char* kCurveColourTitle = "颜色选择";

@@ -1,4 +1,5 @@
 #include "gui/main_window.h"
+#include "gui/qt_text.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -47,10 +48,6 @@
 namespace tarvo::gui {
 
 namespace {
-
-QString qs(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 std::size_t slot(Command command) {
     return static_cast<std::size_t>(command);

@@ -1,4 +1,5 @@
 #include "gui/mobile_dialog.h"
+#include "gui/qt_text.h"
 
 #include <QDialogButtonBox>
 #include <QFormLayout>
@@ -11,10 +12,6 @@
 namespace tarvo::gui {
 
 namespace {
-
-QString qs(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 }  // namespace
 

@@ -1,4 +1,5 @@
 #include "gui/power_dialog.h"
+#include "gui/qt_text.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -10,10 +11,6 @@
 namespace tarvo::gui {
 
 namespace {
-
-QString qs(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 }  // namespace
 

@@ -1,4 +1,5 @@
 #include "gui/print_dialog.h"
+#include "gui/qt_text.h"
 
 #include <QDialogButtonBox>
 #include <QFontDialog>
@@ -14,10 +15,6 @@
 namespace tarvo::gui {
 
 namespace {
-
-QString qs(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 // 5628 twips wide; the tree takes the height above the buttons.
 constexpr int kDialogWidth = 5628 / kTwipsPerPixel;

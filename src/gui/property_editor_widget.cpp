@@ -1,4 +1,5 @@
 #include "gui/property_editor_widget.h"
+#include "gui/qt_text.h"
 
 #include <QAbstractItemView>
 #include <QComboBox>
@@ -19,10 +20,6 @@
 namespace tarvo::gui {
 
 namespace {
-
-QString qs(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 QDateTime toQDateTime(DateTime t) {
     const CivilTime c = toCivil(t);

@@ -1,4 +1,5 @@
 #include "gui/property_pane_widget.h"
+#include "gui/qt_text.h"
 
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -23,10 +24,6 @@
 namespace tarvo::gui {
 
 namespace {
-
-QString qs(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 // The pane's own caption bar: a blue strip with the title in white.
 class TitleStrip : public QWidget {

@@ -1,4 +1,5 @@
 #include "gui/resize_by_date_dialog.h"
+#include "gui/qt_text.h"
 
 #include <QDateTimeEdit>
 #include <QDialogButtonBox>
@@ -14,10 +15,6 @@
 namespace tarvo::gui {
 
 namespace {
-
-QString qs(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 // The pickers show the program's general date form.
 constexpr const char* kPickerFormat = "yyyy-M-d H:mm:ss";
