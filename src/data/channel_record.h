@@ -9,6 +9,7 @@
 
 #include "core/codecs.h"
 #include "core/date_time.h"
+#include "core/logger_parameters.h"
 
 namespace tarvo {
 
@@ -40,5 +41,18 @@ struct ChannelRecord {
     bool operator==(const ChannelRecord&) const = default;
     std::int32_t sampleCount() const { return static_cast<std::int32_t>(values.size()); }
 };
+
+// The firmware version as a date: year, month and day joined with "-" and read as a
+// date. Numbers that name no real date (a logger reporting zeros) give day 0.
+DateTime firmwareDate(const LoggerParameters& params);
+
+// The record of logger input `channel` as the logger's parameters describe it: its
+// texts (blank padded to 10 characters), range, alarm limits and the logger-wide
+// fields; shown and selected for printing, with no samples yet.
+ChannelRecord describeChannel(const LoggerParameters& params, int channel);
+
+// A value above the range becomes its upper end, one below it its lower end (the
+// lower end wins when a logger reports the ends the wrong way round).
+float clampToRange(float value, std::int32_t low, std::int32_t high);
 
 }  // namespace tarvo

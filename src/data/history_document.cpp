@@ -15,14 +15,6 @@ namespace {
 
 constexpr std::int32_t kInt32Max = std::numeric_limits<std::int32_t>::max();
 
-// The firmware version as a date: year, month and day joined with "-" and read as a
-// date. Numbers that name no real date (a logger reporting zeros) give day 0.
-DateTime firmwareDate(const LoggerParameters& p) {
-    const std::string text = std::to_string(p.firmwareYear) + "-" +
-                             std::to_string(p.firmwareMonth) + "-" + std::to_string(p.firmwareDay);
-    return parseGeneralDate(text).value_or(0.0);
-}
-
 // The samples of one answer: from byte 8 of a paged answer (byte 7 is its page number)
 // or byte 7 of a single answer, up to the byte before the check byte. An answer too
 // short to reach its data holds none.
@@ -60,12 +52,6 @@ DateTime pullBackFromFuture(DateTime base, std::int32_t n, DateTime interval, Da
     for (int i = 0; i < 4 && lastAfter(steps) > now; ++i) steps += 1;
     for (int i = 0; i < 4 && steps > 1 && !(lastAfter(steps - 1) > now); ++i) steps -= 1;
     return base - steps * interval;
-}
-
-float clampToRange(float value, std::int32_t low, std::int32_t high) {
-    if (static_cast<double>(value) > high) value = static_cast<float>(high);
-    if (static_cast<double>(value) < low) value = static_cast<float>(low);
-    return value;
 }
 
 std::string trimBlanks(std::string_view text) {
@@ -113,31 +99,9 @@ bool restoreHisData(HistoryDocument& doc, const std::vector<Bytes>& frames,
     }
     if (started.empty()) return false;
 
-    const DateTime versionDate = firmwareDate(params);
-    std::vector<ChannelRecord> channels(started.size());
-    for (std::size_t i = 0; i < started.size(); ++i) {
-        const int c = started[i];
-        ChannelRecord& r = channels[i];
-        r.channel = static_cast<std::int16_t>(c);
-        std::int16_t type = params.channelType[c];  // the conversions normalise a copy
-        std::int16_t unit = params.channelUnit[c];
-        r.typeText = fixedWidthText(channelTypeText(type), kChannelTextCharacters);
-        r.unitText = fixedWidthText(channelUnitText(unit), kChannelTextCharacters);
-        r.visible = true;
-        r.rangeHigh = params.rangeHigh[c];
-        r.rangeLow = params.rangeLow[c];
-        r.userName = params.userName;
-        r.title = params.title;
-        r.alarmHigh = static_cast<float>(params.alarmHigh[c]);
-        r.alarmLow = static_cast<float>(params.alarmLow[c]);
-        r.versionDate = versionDate;
-        r.printCurve = true;
-        r.printList = true;
-        r.startTime = params.loggerStartTime;
-        r.stopTime = params.expectedStopTime;
-        r.workStatus = params.workStatus;
-        r.deviceAddress = params.echoedAddress;
-    }
+    std::vector<ChannelRecord> channels;
+    channels.reserve(started.size());
+    for (const int c : started) channels.push_back(describeChannel(params, c));
 
     const std::size_t dataStart = params.deviceType() != 0 ? 8 : 7;
     std::size_t byteCount = 0;
@@ -145,7 +109,8 @@ bool restoreHisData(HistoryDocument& doc, const std::vector<Bytes>& frames,
 
     // Older firmware appends one byte too many once its memory has wrapped, when the
     // memory holds a whole number of records.
-    if (byteCount > 0 && params.overflowCount >= 1 && versionDate < kLastByteQuirkFirmwareBefore &&
+    if (byteCount > 0 && params.overflowCount >= 1 &&
+        channels.front().versionDate < kLastByteQuirkFirmwareBefore &&
         params.effectiveCapacity % width == 0) {
         --byteCount;
     }

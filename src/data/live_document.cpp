@@ -10,22 +10,6 @@ namespace tarvo {
 
 namespace {
 
-// The firmware version as a date, as an upload reads it: year, month and day joined
-// with "-"; numbers that name no real date give day 0.
-DateTime firmwareDate(const LoggerParameters& p) {
-    const std::string text = std::to_string(p.firmwareYear) + "-" +
-                             std::to_string(p.firmwareMonth) + "-" + std::to_string(p.firmwareDay);
-    return parseGeneralDate(text).value_or(0.0);
-}
-
-// Above the range gives its upper end, below it its lower end (the lower end wins
-// when a logger reports the ends the wrong way round, as in the history window).
-float clampToRange(float value, std::int32_t low, std::int32_t high) {
-    if (static_cast<double>(value) > high) value = static_cast<float>(high);
-    if (static_cast<double>(value) < low) value = static_cast<float>(low);
-    return value;
-}
-
 // Statistics rebuilt over the samples the record holds.
 void rebuildStatistics(ChannelRecord& r) {
     r.maxValue = 0;
@@ -45,30 +29,8 @@ constexpr double kDashLength = 2;
 
 bool LiveDocument::reSetRealSetting(const LoggerParameters& p) {
     std::vector<ChannelRecord> built;
-    const DateTime versionDate = firmwareDate(p);
     for (int c = 0; c < kChannelCount; ++c) {
-        if (!p.channelStarted(c)) continue;
-        ChannelRecord r;
-        r.channel = static_cast<std::int16_t>(c);
-        std::int16_t type = p.channelType[c];  // the conversions normalise a copy
-        std::int16_t unit = p.channelUnit[c];
-        r.typeText = fixedWidthText(channelTypeText(type), kChannelTextCharacters);
-        r.unitText = fixedWidthText(channelUnitText(unit), kChannelTextCharacters);
-        r.visible = true;
-        r.rangeHigh = p.rangeHigh[c];
-        r.rangeLow = p.rangeLow[c];
-        r.userName = p.userName;
-        r.title = p.title;
-        r.alarmHigh = static_cast<float>(p.alarmHigh[c]);
-        r.alarmLow = static_cast<float>(p.alarmLow[c]);
-        r.versionDate = versionDate;
-        r.printCurve = true;
-        r.printList = true;
-        r.startTime = p.loggerStartTime;
-        r.stopTime = p.expectedStopTime;
-        r.workStatus = p.workStatus;
-        r.deviceAddress = p.echoedAddress;
-        built.push_back(std::move(r));
+        if (p.channelStarted(c)) built.push_back(describeChannel(p, c));
     }
     // A logger without a started channel leaves nothing behind: the channels of a
     // former logger must not take this one's answers.
