@@ -1,5 +1,6 @@
 #include "gui/chart_widget.h"
 #include "gui/qt_text.h"
+#include "gui/scene_painter.h"
 
 #include <QBitmap>
 #include <QButtonGroup>
@@ -36,25 +37,8 @@ constexpr int kSwitchRowHeight = 22;
 constexpr int kButtonInset = 8;
 constexpr std::array<int, 3> kSwitchLeftFromRight = {1950 / 15, 3500 / 15, 5000 / 15};
 
-QPointF qpoint(DevicePoint p) {
-    return {p.x, p.y};
-}
-
 QRectF qrect(const DeviceRect& r) {
     return {r.left, r.top, r.width, r.height};
-}
-
-void drawPolyline(QPainter& painter, const ChartPolyline& line, const QColor& colour) {
-    if (line.points.size() < 2) return;
-    QPen pen(colour);
-    pen.setWidthF(line.width);
-    pen.setCapStyle(Qt::FlatCap);
-    pen.setJoinStyle(Qt::RoundJoin);
-    painter.setPen(pen);
-    std::vector<QPointF> points;
-    points.reserve(line.points.size());
-    for (const DevicePoint& p : line.points) points.push_back(qpoint(p));
-    painter.drawPolyline(points.data(), static_cast<int>(points.size()));
 }
 
 // The magnifier pointers: a lens with a handle, its glass filled while a button is down.
@@ -108,10 +92,6 @@ MouseButton buttonOf(Qt::MouseButton button) {
 
 }  // namespace
 
-Rgb fromQColor(const QColor& colour) {
-    return rgb(colour.red(), colour.green(), colour.blue());
-}
-
 void paintChartScene(QPainter& painter, const ChartScene& scene, const QFont& labelFont) {
     const QRectF plot = qrect(scene.plot);
     painter.save();
@@ -119,7 +99,7 @@ void paintChartScene(QPainter& painter, const ChartScene& scene, const QFont& la
     painter.setClipRect(plot);
     painter.setRenderHint(QPainter::Antialiasing, true);
     for (const ChartPolyline& line : scene.lines)
-        drawPolyline(painter, line, toQColor(line.colour));
+        paintChartPolyline(painter, line, toQColor(line.colour));
     painter.setRenderHint(QPainter::Antialiasing, false);
     const QFont font = painter.font();
     painter.setFont(labelFont);
@@ -322,7 +302,7 @@ void ChartWidget::paintEvent(QPaintEvent*) {
     painter.setClipRect(qrect(scene_->plot));
     painter.setCompositionMode(QPainter::CompositionMode_Difference);
     for (const ChartPolyline& line : overlayLines(surface_, scene_->plot))
-        drawPolyline(painter, line, Qt::white);
+        paintChartPolyline(painter, line, Qt::white);
 }
 
 void ChartWidget::resizeEvent(QResizeEvent*) {
@@ -368,7 +348,7 @@ void ChartWidget::plotMouseRelease(QMouseEvent* event) {
 void ChartWidget::plotDoubleClick() {
     const QColor chosen =
         QColorDialog::getColor(toQColor(options_.background), this, qs(kBackgroundColourTitle));
-    if (chosen.isValid()) setBackground(fromQColor(chosen));
+    if (chosen.isValid()) setBackground(rgbOf(chosen));
 }
 
 void ChartWidget::modeButtonClicked(int index) {

@@ -33,8 +33,6 @@ class Messenger;
 
 namespace tarvo::gui {
 
-// The operator's colour choice as the core holds colours (toQColor is in gui/colours.h).
-Rgb fromQColor(const QColor& colour);
 
 // Paints one redraw's scene: the plot's background, the lines and the axis labels (in
 // `labelFont`) clipped to the plot, its frame and the time labels under it (in the

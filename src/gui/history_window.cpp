@@ -1,5 +1,6 @@
 #include "gui/history_window.h"
 #include "gui/qt_text.h"
+#include "gui/scene_painter.h"
 #include "gui/twips.h"
 
 #include <QApplication>
@@ -268,7 +269,7 @@ void HistoryWindow::chooseCurveColour() {
     if (!chosen.isValid()) return;
     doc = document();  // the dialog was modal
     if (!doc || row >= static_cast<int>(doc->channels.size())) return;
-    Rgb colour = fromQColor(chosen);
+    Rgb colour = rgbOf(chosen);
     // A colour of 0 means "none chosen" and would turn back into the default colour:
     // black is kept as the nearest colour that is not 0.
     if (colour == 0) colour = rgb(1, 1, 1);
