@@ -4,6 +4,7 @@
 // Modal dialogs are answered by a timer that finds them when they come up.
 
 #include "gui/history_window.h"
+#include "gui/scene_painter.h"
 
 #include <gtest/gtest.h>
 #include <QAbstractButton>
@@ -270,7 +271,7 @@ TEST_F(HistoryWindowTest, DoubleClickingARowChoosesItsCurveColourAndBlackStaysBl
         emit list->itemDoubleClicked(row, 0);
         settle();
         // 0 would mean "no colour chosen" and bring the default colour back.
-        const Rgb expected = chosen == Qt::black ? rgb(1, 1, 1) : fromQColor(chosen);
+        const Rgb expected = chosen == Qt::black ? rgb(1, 1, 1) : rgbOf(chosen);
         EXPECT_EQ(w.document()->channels[1].color, expected);
         EXPECT_EQ(row->foreground(1).color(), toQColor(expected));
         EXPECT_EQ(w.chart()->scene()->lines[1].colour, expected);
