@@ -306,7 +306,9 @@ TEST_F(LiveSettingsDialogTest, TheFolderBrowserFillsTheFolderLabel) {
     onModal<QFileDialog>([&folder](QFileDialog& browser) {
         EXPECT_EQ(browser.windowTitle(), "请选择保存路径：");
         EXPECT_EQ(browser.fileMode(), QFileDialog::Directory);
-        browser.selectFile(QString::fromStdString(folder.string()));
+        // Going into the folder chooses it (selecting an entry races with the
+        // browser's listing, which runs in the background).
+        browser.setDirectory(QString::fromStdString(folder.string()));
         static_cast<QDialog&>(browser).done(QDialog::Accepted);
     });
     dialog.chooseButton()->click();
