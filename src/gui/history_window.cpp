@@ -1,4 +1,5 @@
 #include "gui/history_window.h"
+#include "gui/dialog_parts.h"
 #include "gui/qt_text.h"
 #include "gui/scene_painter.h"
 #include "gui/twips.h"
@@ -194,13 +195,7 @@ void HistoryWindow::refreshCaption() {
 }
 
 void HistoryWindow::buildChannelListColumns() {
-    QStringList headers;
-    for (const ChannelListColumn& column : kChannelListColumns) headers << qs(column.header);
-    channelList_->setHeaderLabels(headers);
-    for (std::size_t i = 0; i < kChannelListColumns.size(); ++i) {
-        channelList_->setColumnWidth(static_cast<int>(i),
-                                     twipsToPixels(kChannelListColumns[i].widthTwips));
-    }
+    setChannelListColumns(channelList_, kChannelListColumns);
 }
 
 void HistoryWindow::refreshChannelList() {

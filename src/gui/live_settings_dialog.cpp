@@ -1,4 +1,5 @@
 #include "gui/live_settings_dialog.h"
+#include "gui/dialog_parts.h"
 #include "gui/qt_text.h"
 
 #include <QCheckBox>
@@ -73,12 +74,10 @@ LiveSettingsDialog::LiveSettingsDialog(const ProgramSettings& settings, LiveSett
     grid->addWidget(choose_, 2, 2);
     grid->setColumnStretch(1, 1);
 
-    auto* buttons = new QDialogButtonBox(this);
-    ok_ = buttons->addButton(QStringLiteral("确定"), QDialogButtonBox::AcceptRole);
-    ok_->setObjectName(QStringLiteral("cmdOK"));
-    ok_->setDefault(true);
-    cancel_ = buttons->addButton(QStringLiteral("取消"), QDialogButtonBox::RejectRole);
-    cancel_->setObjectName(QStringLiteral("cmdCancel"));
+    const OkCancel okCancel = okCancelButtons(this);
+    auto* buttons = okCancel.box;
+    ok_ = okCancel.ok;
+    cancel_ = okCancel.cancel;
     connect(ok_, &QPushButton::clicked, this, &LiveSettingsDialog::tryAccept);
     connect(cancel_, &QPushButton::clicked, this, [this] {
         logic_.cancel();

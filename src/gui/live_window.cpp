@@ -1,4 +1,5 @@
 #include "gui/live_window.h"
+#include "gui/dialog_parts.h"
 #include "gui/qt_text.h"
 
 #include <QCloseEvent>
@@ -244,13 +245,7 @@ void LiveWindow::readOutAt(QPointF panelPoint) {
 }
 
 void LiveWindow::buildChannelListColumns() {
-    QStringList headers;
-    for (const ChannelListColumn& column : kLiveChannelListColumns) headers << qs(column.header);
-    channelList_->setHeaderLabels(headers);
-    for (std::size_t i = 0; i < kLiveChannelListColumns.size(); ++i) {
-        channelList_->setColumnWidth(static_cast<int>(i),
-                                     twipsToPixels(kLiveChannelListColumns[i].widthTwips));
-    }
+    setChannelListColumns(channelList_, kLiveChannelListColumns);
 }
 
 void LiveWindow::refreshChannelList() {

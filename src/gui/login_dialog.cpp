@@ -1,5 +1,7 @@
 #include "gui/login_dialog.h"
 
+#include "gui/dialog_parts.h"
+
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QLabel>
@@ -31,12 +33,10 @@ LoginDialog::LoginDialog(Workstation& workstation, QWidget* parent)
     form->addRow(QStringLiteral("用户名"), user_);
     form->addRow(QStringLiteral("密码"), password_);
 
-    auto* buttons = new QDialogButtonBox(this);
-    ok_ = buttons->addButton(QStringLiteral("确定"), QDialogButtonBox::AcceptRole);
-    ok_->setObjectName(QStringLiteral("cmdOK"));
-    ok_->setDefault(true);
-    cancel_ = buttons->addButton(QStringLiteral("取消"), QDialogButtonBox::RejectRole);
-    cancel_->setObjectName(QStringLiteral("cmdCancel"));
+    const OkCancel okCancel = okCancelButtons(this);
+    auto* buttons = okCancel.box;
+    ok_ = okCancel.ok;
+    cancel_ = okCancel.cancel;
     connect(ok_, &QPushButton::clicked, this, &LoginDialog::tryLogin);
     connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
 

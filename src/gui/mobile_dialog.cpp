@@ -1,4 +1,5 @@
 #include "gui/mobile_dialog.h"
+#include "gui/dialog_parts.h"
 #include "gui/qt_text.h"
 
 #include <QDialogButtonBox>
@@ -35,12 +36,10 @@ MobileDialog::MobileDialog(const std::array<std::string, 3>& numbers, QWidget* p
         boxes_[i] = box;
     }
 
-    auto* buttons = new QDialogButtonBox(this);
-    ok_ = buttons->addButton(QStringLiteral("确定"), QDialogButtonBox::AcceptRole);
-    ok_->setObjectName(QStringLiteral("cmdOK"));
-    ok_->setDefault(true);
-    cancel_ = buttons->addButton(QStringLiteral("取消"), QDialogButtonBox::RejectRole);
-    cancel_->setObjectName(QStringLiteral("cmdCancel"));
+    const OkCancel okCancel = okCancelButtons(this);
+    auto* buttons = okCancel.box;
+    ok_ = okCancel.ok;
+    cancel_ = okCancel.cancel;
     connect(ok_, &QPushButton::clicked, this, &QDialog::accept);
     connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
 

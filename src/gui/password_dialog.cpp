@@ -1,4 +1,5 @@
 #include "gui/password_dialog.h"
+#include "gui/dialog_parts.h"
 #include "gui/qt_text.h"
 
 #include <QDialogButtonBox>
@@ -38,12 +39,10 @@ PasswordDialog::PasswordDialog(Messenger& messenger, QWidget* parent)
     form->addRow(qs(kOldPasswordLabel), old_);
     form->addRow(qs(kNewPasswordLabel), new_);
 
-    auto* buttons = new QDialogButtonBox(this);
-    ok_ = buttons->addButton(QStringLiteral("确定"), QDialogButtonBox::AcceptRole);
-    ok_->setObjectName(QStringLiteral("cmdOK"));
-    ok_->setDefault(true);
-    cancel_ = buttons->addButton(QStringLiteral("取消"), QDialogButtonBox::RejectRole);
-    cancel_->setObjectName(QStringLiteral("cmdCancel"));
+    const OkCancel okCancel = okCancelButtons(this);
+    auto* buttons = okCancel.box;
+    ok_ = okCancel.ok;
+    cancel_ = okCancel.cancel;
     connect(ok_, &QPushButton::clicked, this, &PasswordDialog::tryAccept);
     connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
 

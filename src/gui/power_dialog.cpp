@@ -1,4 +1,5 @@
 #include "gui/power_dialog.h"
+#include "gui/dialog_parts.h"
 #include "gui/qt_text.h"
 
 #include <QComboBox>
@@ -28,12 +29,10 @@ PowerDialog::PowerDialog(std::int16_t powerMode, QWidget* parent) : QDialog(pare
     mode_->setCurrentIndex(preset == qs(kPowerNormalItem) ? 0 : 1);
     mode_->setMinimumWidth(220);
 
-    auto* buttons = new QDialogButtonBox(this);
-    ok_ = buttons->addButton(QStringLiteral("确定"), QDialogButtonBox::AcceptRole);
-    ok_->setObjectName(QStringLiteral("cmdOK"));
-    ok_->setDefault(true);
-    cancel_ = buttons->addButton(QStringLiteral("取消"), QDialogButtonBox::RejectRole);
-    cancel_->setObjectName(QStringLiteral("cmdCancel"));
+    const OkCancel okCancel = okCancelButtons(this);
+    auto* buttons = okCancel.box;
+    ok_ = okCancel.ok;
+    cancel_ = okCancel.cancel;
     connect(ok_, &QPushButton::clicked, this, &QDialog::accept);
     connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
 

@@ -1,0 +1,45 @@
+#pragma once
+// Pieces the program's dialogs and windows share.
+
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QPushButton>
+#include <QStringList>
+#include <QTreeWidget>
+
+#include <span>
+
+#include "data/channel_list.h"
+#include "gui/qt_text.h"
+#include "gui/twips.h"
+
+namespace tarvo::gui {
+
+struct OkCancel {
+    QDialogButtonBox* box;
+    QPushButton* ok;
+    QPushButton* cancel;
+};
+
+// "确定" (the default button, cmdOK) accepts the dialog, "取消" (cmdCancel) rejects it.
+inline OkCancel okCancelButtons(QDialog* dialog) {
+    auto* buttons = new QDialogButtonBox(dialog);
+    QPushButton* ok = buttons->addButton(QStringLiteral("确定"), QDialogButtonBox::AcceptRole);
+    ok->setObjectName(QStringLiteral("cmdOK"));
+    ok->setDefault(true);
+    QPushButton* cancel =
+        buttons->addButton(QStringLiteral("取消"), QDialogButtonBox::RejectRole);
+    cancel->setObjectName(QStringLiteral("cmdCancel"));
+    return {buttons, ok, cancel};
+}
+
+// The channel list's headers and their widths in twips.
+inline void setChannelListColumns(QTreeWidget* list, std::span<const ChannelListColumn> columns) {
+    QStringList headers;
+    for (const ChannelListColumn& column : columns) headers << qs(column.header);
+    list->setHeaderLabels(headers);
+    for (std::size_t i = 0; i < columns.size(); ++i)
+        list->setColumnWidth(static_cast<int>(i), twipsToPixels(columns[i].widthTwips));
+}
+
+}  // namespace tarvo::gui
