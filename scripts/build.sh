@@ -12,6 +12,8 @@ gen=()
 command -v ninja >/dev/null && gen=(-G Ninja)
 launcher=()
 command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+# Paths relative to the checkout, so that a second clone or work tree reuses the cache.
+export CCACHE_BASEDIR=$PWD CCACHE_NOHASHDIR=1
 if [ ! -f "$dir/CMakeCache.txt" ]; then
   cmake -S . -B "$dir" "${gen[@]}" "${launcher[@]}" "${extra[@]}" >/dev/null
 fi
