@@ -18,6 +18,7 @@
 #include "cli/cli_session.h"
 #include "cli/document_json.h"
 #include "cli/json_output.h"
+#include "cli/summary_command.h"
 #include "data/channel_list.h"
 #include "data/history_document.h"
 #include "files/file_names.h"
@@ -442,6 +443,7 @@ int run(int argc, char** argv) {
         if (cl.command == "upload") return runUpload(cl, cl.args);
         if (cl.command == "show") return runShow(cl.args);
         if (cl.command == "convert") return runConvert(cl.args);
+        if (cl.command == "summary") return runSummary(cl.args);
         if (cl.command == "stop") return runStop(cl, cl.args);
         if (cl.command == "live") return runLive(cl, cl.args);
         if (cl.command == "restart") return runRestart(cl, cl.args);

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <limits>
 
+#include "core/text_format.h"
 #include "data/history_document.h"
 
 namespace tarvo {
@@ -148,6 +149,34 @@ std::vector<ChannelSummary> summarizeChannels(const std::vector<ChannelRecord>& 
         out.push_back(summarizeChannel(r, from, to, activationEnergy));
     }
     return out;
+}
+
+std::vector<std::string> summaryCells(const ChannelSummary& s) {
+    const auto number = [](std::optional<double> v) {
+        return v ? formatNumber(*v, NumberFormat::Fixed2) : std::string(kMissingFigure);
+    };
+    const auto whole = [&s](std::int64_t ExcursionFigures::*member) {
+        return s.limits ? std::to_string((*s.limits).*member) : std::string(kMissingFigure);
+    };
+    const Excursion* longest = s.limits && s.limits->longest ? &*s.limits->longest : nullptr;
+    const std::string missing(kMissingFigure);
+    return {
+        "通道" + std::to_string(s.channel),
+        s.unit,
+        std::to_string(s.records),
+        number(s.min),
+        number(s.max),
+        number(s.mean),
+        number(s.alarmLow),
+        number(s.alarmHigh),
+        whole(&ExcursionFigures::secondsAboveHigh),
+        whole(&ExcursionFigures::secondsBelowLow),
+        s.limits ? std::to_string(s.limits->excursions) : missing,
+        longest ? generalDateText(longest->start) : missing,
+        longest ? generalDateText(longest->end) : missing,
+        longest ? std::to_string(longest->seconds) : missing,
+        number(s.mkt),
+    };
 }
 
 std::optional<double> parseActivationEnergy(std::string_view text) {

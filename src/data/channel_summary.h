@@ -6,6 +6,7 @@
 // One computation serves the command line, the history window's summary tab, the
 // printed report and the live window; it reads the channel record and changes nothing.
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -86,6 +87,17 @@ std::vector<ChannelSummary> summarizeChannels(const std::vector<ChannelRecord>& 
 std::optional<double> meanKineticTemperature(const std::vector<float>& celsius,
                                              std::size_t first, std::size_t count,
                                              double activationEnergy);
+
+// The figures as text, one cell per column of kSummaryColumns: the channel as the
+// channel list names it (通道3), numbers "#0.00", counts and durations (whole seconds)
+// in decimal, times as general date text, and "-" for a figure that does not exist.
+inline constexpr std::array<std::string_view, 15> kSummaryColumns{
+    "通道",         "单位",         "记录数",       "最小值",         "最大值",
+    "平均值",       "报警下限",     "报警上限",     "超上限时间(秒)", "低于下限时间(秒)",
+    "超限次数",     "最长超限开始", "最长超限结束", "最长超限时长(秒)", "平均动力学温度",
+};
+inline constexpr std::string_view kMissingFigure = "-";
+std::vector<std::string> summaryCells(const ChannelSummary& summary);
 
 // The activation energy is held in the settings store as text, kJ/mol.
 inline constexpr std::string_view kActivationEnergySection = "ProgramSetting";
