@@ -16,7 +16,8 @@ const char* const kUsageText =
     "  --resend N          transmissions of one frame before an exchange fails\n"
     "  --protocol 1|2      1 = XY-001, 2 = XY-002 (default 2)\n"
     "  --yes               answer Yes to every question (otherwise No)\n"
-    "  --demo              talk to the built-in simulated logger instead of a port\n"
+    "  --demo              talk to the built-in simulated line instead of a port (the\n"
+    "                      demo logger at address 1, two more at 2 and 7)\n"
     "\n"
     "commands:\n"
     "  connect [--json]                  read the logger's parameters\n"
@@ -39,8 +40,13 @@ const char* const kUsageText =
     "  clock [now|\"YYYY-MM-DD HH:MM:SS\"] set the logger clock (default now)\n"
     "  sms-numbers N1 N2 N3              program the SMS alarm numbers (\"\" for none)\n"
     "  sms-password OLD NEW              change the SMS password (eight digits each)\n"
-    "  simulate [--config FILE.json] [--no-pace]\n"
-    "                                    serve a simulated logger on a new pseudo-terminal\n";
+    "  scan [--from A] [--to B] [--json]  find the loggers at addresses A..B (1..100)\n"
+    "  collect [--addresses LIST] --out-dir DIR [--format EXT[,EXT]...] [--database FILE]\n"
+    "                                    upload every logger of LIST (\"1,3,5-9\"; default:\n"
+    "                                    every logger a scan finds) and save each history\n"
+    "  simulate [--config FILE.json]... [--no-pace]\n"
+    "                                    serve a simulated line on a new pseudo-terminal, one\n"
+    "                                    logger per --config (default: the demo line)\n";
 
 namespace {
 

@@ -411,21 +411,33 @@ int runLive(const CommandLine& cl, std::vector<std::string> args) {
 
 int runSimulate(std::vector<std::string> args) {
     const bool pace = !takeFlag(args, "--no-pace");
-    const std::string configFile = takeValue(args, "--config");
+    std::vector<std::string> files;
+    while (true) {
+        std::string file = takeValue(args, "--config");
+        if (file.empty()) break;
+        files.push_back(std::move(file));
+    }
     expectNoMore(args);
-    SimConfig config = demoConfig();
-    if (!configFile.empty()) {
+    std::vector<SimConfig> configs;
+    for (const std::string& file : files) {
         std::string error;
-        auto loaded = loadSimConfigFile(configFile, error);
+        auto loaded = loadSimConfigFile(file, error);
         if (!loaded) {
-            std::cerr << configFile << ": " << error << '\n';
+            std::cerr << file << ": " << error << '\n';
             return kFailed;
         }
-        config = std::move(*loaded);
+        configs.push_back(std::move(*loaded));
     }
+    if (configs.empty()) configs = demoLine();
+    if (const auto clash = duplicateAddress(configs)) {
+        std::cerr << "tarvo-cli: " << *clash << '\n';
+        return kFailed;
+    }
+    // Speed, latency and trickle are the line's: the first configuration sets them.
+    const SimLine line = lineOf(configs.front(), pace);
     std::signal(SIGINT, requestStop);
     std::signal(SIGTERM, requestStop);
-    return servePty(config, pace, std::cout, std::cerr, gStop);
+    return servePty(std::move(configs), line, std::cout, std::cerr, gStop);
 }
 
 int run(int argc, char** argv) {

@@ -14,7 +14,7 @@ DemoLogger::~DemoLogger() {
 
 std::optional<std::string> DemoLogger::start(std::string& error) {
     if (server_) return server_->slavePath();
-    auto server = std::make_unique<PtyServer>(demoConfig(), true);
+    auto server = std::make_unique<PtyServer>(demoLine(), lineOf(demoConfig()));
     if (!server->open(error)) return std::nullopt;
     server_ = std::move(server);
     thread_ = std::thread([this] {

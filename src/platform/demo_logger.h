@@ -1,7 +1,8 @@
 #pragma once
-// The built-in simulated logger on a pseudo-terminal, served from a thread of its
-// own for as long as this object lives. The window's --demo and the command line's
-// --demo open its device as their serial port.
+// The built-in simulated line (the demo logger at address 1, two more at 2 and 7) on
+// a pseudo-terminal, served from a thread of its own for as long as this object
+// lives. The window's --demo and the command line's --demo open its device as their
+// serial port.
 
 #include <atomic>
 #include <memory>

@@ -49,7 +49,12 @@ speed_t speedOf(int baud) {
 
 }  // namespace
 
-PtyServer::PtyServer(SimConfig config, bool pace) : config_(std::move(config)), pace_(pace) {}
+PtyServer::PtyServer(SimConfig config, bool pace) : pacer_(lineOf(config, pace)) {
+    configs_.push_back(std::move(config));
+}
+
+PtyServer::PtyServer(std::vector<SimConfig> configs, SimLine line)
+    : configs_(std::move(configs)), pacer_(line) {}
 
 PtyServer::~PtyServer() {
     if (master_ >= 0) ::close(master_);
@@ -64,8 +69,8 @@ bool PtyServer::open(std::string& error) {
     termios tio{};
     if (::tcgetattr(slave_, &tio) == 0) {
         ::cfmakeraw(&tio);
-        ::cfsetispeed(&tio, speedOf(config_.baudRate));
-        ::cfsetospeed(&tio, speedOf(config_.baudRate));
+        ::cfsetispeed(&tio, speedOf(pacer_.line().baudRate));
+        ::cfsetospeed(&tio, speedOf(pacer_.line().baudRate));
         ::tcsetattr(slave_, TCSANOW, &tio);
     }
     const int flags = ::fcntl(master_, F_GETFL);
@@ -79,22 +84,17 @@ bool PtyServer::open(std::string& error) {
         return false;
     }
     slavePath_ = name;
-    logger_ = std::make_unique<SimLogger>(config_, currentDateTime());
+    const DateTime now = currentDateTime();
+    for (const SimConfig& config : configs_) loggers_.push_back(std::make_unique<SimLogger>(config, now));
     return true;
 }
 
 void PtyServer::schedule(const SimReply& reply, std::int64_t nowUs) {
-    if (!reply.bytes || reply.bytes->empty()) return;
-    const double perByteUs = reply.trickle ? config_.trickleByteMs * 1000.0
-                             : pace_       ? 10.0 * 1e6 / config_.baudRate
-                                           : 0.0;
-    double t = static_cast<double>(
-        std::max<std::int64_t>(nowUs + config_.latencyMs * 1000LL, lineFreeAtUs_));
-    for (const std::uint8_t b : *reply.bytes) {
-        t += perByteUs;
-        out_.push_back({static_cast<std::int64_t>(t), b});
+    // The frame has arrived in real time: the loggers hear it now.
+    const std::vector<double> times = pacer_.schedule(reply, static_cast<double>(nowUs) / 1000.0);
+    for (std::size_t i = 0; i < times.size(); ++i) {
+        out_.push_back({static_cast<std::int64_t>(times[i] * 1000.0), (*reply.bytes)[i]});
     }
-    lineFreeAtUs_ = static_cast<std::int64_t>(t);
 }
 
 bool PtyServer::flushDue(std::int64_t nowUs, std::string& error) {
@@ -155,7 +155,8 @@ int PtyServer::run(const std::atomic<bool>& stop, std::string& error) {
         }
         now = steadyUs();
         while (auto frame = splitter_.next(now / 1000)) {
-            schedule(logger_->respond(*frame, currentDateTime()), now);
+            const DateTime pcNow = currentDateTime();
+            for (auto& logger : loggers_) schedule(logger->respond(*frame, pcNow), now);
         }
     }
     return 0;
@@ -163,7 +164,12 @@ int PtyServer::run(const std::atomic<bool>& stop, std::string& error) {
 
 int servePty(const SimConfig& config, bool pace, std::ostream& out, std::ostream& err,
              const std::atomic<bool>& stop) {
-    PtyServer server(config, pace);
+    return servePty(std::vector<SimConfig>{config}, lineOf(config, pace), out, err, stop);
+}
+
+int servePty(std::vector<SimConfig> configs, SimLine line, std::ostream& out, std::ostream& err,
+             const std::atomic<bool>& stop) {
+    PtyServer server(std::move(configs), line);
     std::string error;
     if (!server.open(error)) {
         err << error << '\n';

@@ -1,8 +1,8 @@
 #pragma once
-// Serves a simulated logger on a new pseudo-terminal: the workstation opens the
-// slave side as its serial port. The pseudo-terminal passes bytes at any speed, so
-// the server paces its answers itself at 10 bit times per byte of the configured
-// line speed (unless pacing is off).
+// Serves a simulated line on a new pseudo-terminal: the workstation opens the slave
+// side as its serial port. Every logger hears every frame and only the one it
+// addresses answers. The pseudo-terminal passes bytes at any speed, so the server
+// paces the answers itself at the line's speed (unless pacing is off).
 
 #include <atomic>
 #include <cstdint>
@@ -10,16 +10,21 @@
 #include <iosfwd>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "sim/frame_splitter.h"
 #include "sim/sim_config.h"
+#include "sim/sim_line.h"
 #include "sim/sim_logger.h"
 
 namespace tarvo {
 
 class PtyServer {
 public:
+    // One logger; the line is the one its configuration describes.
     PtyServer(SimConfig config, bool pace);
+    // Several loggers on one line (their addresses differ).
+    PtyServer(std::vector<SimConfig> configs, SimLine line);
     ~PtyServer();
     PtyServer(const PtyServer&) = delete;
     PtyServer& operator=(const PtyServer&) = delete;
@@ -30,7 +35,8 @@ public:
     // Answers frames until `stop` becomes true; checks it at least every 100 ms.
     // Returns 0, or 1 when the pseudo-terminal failed (the reason in `error`).
     int run(const std::atomic<bool>& stop, std::string& error);
-    SimLogger& logger() { return *logger_; }
+    SimLogger& logger(std::size_t index = 0) { return *loggers_.at(index); }
+    std::size_t loggerCount() const { return loggers_.size(); }
 
 private:
     struct Scheduled {
@@ -41,15 +47,14 @@ private:
     void schedule(const SimReply& reply, std::int64_t nowUs);
     bool flushDue(std::int64_t nowUs, std::string& error);
 
-    SimConfig config_;
-    bool pace_;
+    std::vector<SimConfig> configs_;
+    LinePacer pacer_;
     int master_ = -1;
     int slave_ = -1;  // kept open so that the master never sees a hang-up between clients
     std::string slavePath_;
-    std::unique_ptr<SimLogger> logger_;
+    std::vector<std::unique_ptr<SimLogger>> loggers_;
     FrameSplitter splitter_;
     std::deque<Scheduled> out_;
-    std::int64_t lineFreeAtUs_ = 0;
     bool outputBlocked_ = false;
 };
 
@@ -57,6 +62,8 @@ private:
 // then serves until `stop` is set. Returns the exit status (0, or 1 with the reason
 // on `err`).
 int servePty(const SimConfig& config, bool pace, std::ostream& out, std::ostream& err,
+             const std::atomic<bool>& stop);
+int servePty(std::vector<SimConfig> configs, SimLine line, std::ostream& out, std::ostream& err,
              const std::atomic<bool>& stop);
 
 }  // namespace tarvo

@@ -1,5 +1,6 @@
 #include "sim/sim_config.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <limits>
@@ -726,6 +727,106 @@ SimConfig demoConfig() {
     voltage.generator = SimSampleGenerator{12.4, 0.65, 0.05, 14};
     voltage.live = {12.5, 0.2};
     return c;
+}
+
+std::vector<SimConfig> demoLine() {
+    std::vector<SimConfig> line{demoConfig()};
+
+    // A freezer room: two channels, five-minute records for three days.
+    SimConfig freezer;
+    freezer.address = 2;
+    freezer.deviceBytes = {3, 1, 0, 1};
+    freezer.firmwareDate = {2007, 3, 9};
+    freezer.modelCode = 4;
+    freezer.storageCapacity = 16384;
+    freezer.effectiveCapacity = 12288;
+    freezer.modelPassword = "T04";
+    freezer.userName = "仓库管理";
+    freezer.title = "冷冻库";
+    freezer.pageSize = 256;
+    freezer.intervalSeconds = 300;
+    freezer.recordCount = 3 * 24 * 12;
+    freezer.clockOffsetSeconds = -3;
+    freezer.seed = 20070309;
+    SimChannel& cold = freezer.channels[0];
+    cold.type = 1;  // 温度
+    cold.unit = 1;  // ℃
+    cold.dataLength = kLengthDecimalWord;
+    cold.rangeLow = -40;
+    cold.rangeHigh = 85;
+    cold.started = cold.recorded = cold.alarm = true;
+    cold.alarmLow = -25;
+    cold.alarmHigh = -15;
+    cold.generator = SimSampleGenerator{-18.5, 2.0, 0.6, 21};
+    cold.live = {-18.2, 0.8};
+    SimChannel& co2 = freezer.channels[1];
+    co2.type = 13;  // Co2
+    co2.unit = 13;  // PPM
+    co2.dataLength = kLengthSingle;
+    co2.rangeLow = 0;
+    co2.rangeHigh = 5000;
+    co2.started = co2.recorded = true;
+    co2.alarmLow = 0;
+    co2.alarmHigh = 1500;
+    co2.generator = SimSampleGenerator{650.0, 120.0, 25.0, 22};
+    co2.live = {640.0, 30.0};
+    line.push_back(freezer);
+
+    // A laboratory logger that has stopped, with a clock gone wrong by 25 minutes.
+    SimConfig lab;
+    lab.address = 7;
+    lab.deviceBytes = {3, 1, 0, 1};
+    lab.firmwareDate = {2006, 11, 2};
+    lab.modelCode = 2;
+    lab.storageCapacity = 8192;
+    lab.effectiveCapacity = 6144;
+    lab.modelPassword = "T02";
+    lab.userName = "质检部";
+    lab.title = "实验室";
+    lab.pageSize = 256;
+    lab.intervalSeconds = 900;
+    lab.workStatus = kWorkStopped;
+    lab.stopReason = 4;
+    lab.recordCount = 2 * 24 * 4;
+    lab.growRecords = false;
+    lab.clockOffsetSeconds = 25 * 60;
+    lab.seed = 20061102;
+    SimChannel& air = lab.channels[0];
+    air.type = 1;  // 温度
+    air.unit = 1;  // ℃
+    air.dataLength = kLengthDecimalWord;
+    air.rangeLow = -40;
+    air.rangeHigh = 85;
+    air.started = air.recorded = air.alarm = true;
+    air.alarmLow = 18;
+    air.alarmHigh = 26;
+    air.generator = SimSampleGenerator{21.5, 3.5, 0.3, 71};
+    air.live = {21.8, 0.5};
+    SimChannel& damp = lab.channels[1];
+    damp.type = 2;  // 湿度
+    damp.unit = 2;  // %RH
+    damp.dataLength = kLengthDecimalWord;
+    damp.rangeLow = 0;
+    damp.rangeHigh = 100;
+    damp.started = damp.recorded = damp.alarm = true;
+    damp.alarmLow = 30;
+    damp.alarmHigh = 60;
+    damp.generator = SimSampleGenerator{45.0, -8.0, 1.0, 72};
+    damp.live = {44.0, 2.0};
+    line.push_back(lab);
+    return line;
+}
+
+std::optional<std::string> duplicateAddress(const std::vector<SimConfig>& configs) {
+    std::vector<int> seen;
+    for (const SimConfig& c : configs) {
+        if (std::find(seen.begin(), seen.end(), c.address) != seen.end()) {
+            return "two loggers at address " + std::to_string(c.address) +
+                   ": the addresses on one line must differ";
+        }
+        seen.push_back(c.address);
+    }
+    return std::nullopt;
 }
 
 }  // namespace tarvo

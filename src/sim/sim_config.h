@@ -208,5 +208,10 @@ std::string simConfigToJson(const SimConfig& config);
 // voltage), a week of ten-minute records with daily cycles and noise, alarm limits
 // that some samples cross, drifting live values, paged upload.
 SimConfig demoConfig();
+// The demo line: the demo logger at address 1, a freezer room logger at 2 and a
+// stopped laboratory logger at 7 (each with its own channels, titles and history).
+std::vector<SimConfig> demoLine();
+// The reason a line cannot hold these loggers (two at one address), if any.
+std::optional<std::string> duplicateAddress(const std::vector<SimConfig>& configs);
 
 }  // namespace tarvo

@@ -7,19 +7,25 @@ namespace tarvo {
 
 SimSerialPort::SimSerialPort(SimLogger& logger, std::function<std::int64_t()> elapsedMs, bool pace,
                              std::function<DateTime()> wallClock)
-    : elapsedMs_(std::move(elapsedMs)),
+    : SimSerialPort({&logger}, lineOf(logger.config(), pace), std::move(elapsedMs),
+                    std::move(wallClock)) {}
+
+SimSerialPort::SimSerialPort(const std::vector<SimLogger*>& loggers, SimLine line,
+                             std::function<std::int64_t()> elapsedMs,
+                             std::function<DateTime()> wallClock)
+    : loggers_(loggers),
+      elapsedMs_(std::move(elapsedMs)),
       wallClock_(wallClock ? std::move(wallClock) : std::function<DateTime()>(currentDateTime)),
-      pace_(pace),
-      latencyMs_(logger.config().latencyMs) {
-    loggers_.push_back(&logger);
+      pacer_(line) {}
+
+void SimSerialPort::setLatencyMs(int ms) {
+    SimLine line = pacer_.line();
+    line.latencyMs = ms;
+    pacer_ = LinePacer(line);
 }
 
 void SimSerialPort::addLogger(SimLogger& logger) {
     loggers_.push_back(&logger);
-}
-
-double SimSerialPort::byteMs() const {
-    return 10.0 * 1000.0 / std::max(1, settings_.baudRate);
 }
 
 void SimSerialPort::pump() {
@@ -36,6 +42,7 @@ PortOpenResult SimSerialPort::open(const LineSettings& settings) {
     pump();  // what arrived while the port was closed is lost
     if (!present_) return {};
     settings_ = settings;
+    pacer_.setBaudRate(settings.baudRate);
     open_ = true;
     ++openCount_;
     return {true, 0};
@@ -59,20 +66,13 @@ bool SimSerialPort::write(ByteView frame) {
     pump();
     sentFrames_.emplace_back(frame.begin(), frame.end());
     const auto now = static_cast<double>(elapsedMs_());
-    const double perByte = pace_ ? byteMs() : 0.0;
     // The loggers hear the frame once its last byte is on the line.
-    const double heardAt = now + perByte * static_cast<double>(frame.size());
+    const double heardAt = now + pacer_.byteMs() * static_cast<double>(frame.size());
     const DateTime pcNow = wallClock_();
     for (SimLogger* logger : loggers_) {
         const SimReply reply = logger->respond(frame, pcNow);
-        if (!reply.bytes || reply.bytes->empty()) continue;
-        const double step = reply.trickle ? logger->config().trickleByteMs : perByte;
-        double t = std::max(heardAt + latencyMs_, lineFreeAtMs_);
-        for (const std::uint8_t b : *reply.bytes) {
-            t += step;
-            inFlight_.push_back({t, b});
-        }
-        lineFreeAtMs_ = t;
+        const std::vector<double> times = pacer_.schedule(reply, heardAt);
+        for (std::size_t i = 0; i < times.size(); ++i) inFlight_.push_back({times[i], (*reply.bytes)[i]});
     }
     return true;
 }

@@ -1,9 +1,7 @@
 #pragma once
 // A serial port with simulated loggers on the other end of the line, for tests and
-// the demo in virtual time. Every frame written reaches each logger; an answer
-// becomes readable byte by byte, starting a small latency after the frame has gone
-// out, at 10 bit times per byte of the line speed given to open() (or all at once
-// when pacing is off). Answers never overlap on the line: one waits for the other.
+// the demo in virtual time. Every frame written reaches each logger (only the one it
+// addresses answers); the line paces the answer at the speed given to open().
 
 #include <cstdint>
 #include <deque>
@@ -12,6 +10,7 @@
 
 #include "core/date_time.h"
 #include "link/serial_port.h"
+#include "sim/sim_line.h"
 #include "sim/sim_logger.h"
 
 namespace tarvo {
@@ -19,16 +18,20 @@ namespace tarvo {
 class SimSerialPort : public SerialPort {
 public:
     // `elapsedMs` is the monotonic clock the bytes arrive on; `wallClock` the PC time
-    // the loggers see (the system clock when not given).
+    // the loggers see (the system clock when not given). The line's latency and
+    // trickle pace are those of the first logger's configuration.
     SimSerialPort(SimLogger& logger, std::function<std::int64_t()> elapsedMs, bool pace,
                   std::function<DateTime()> wallClock = {});
+    // A line of several loggers (their addresses differ).
+    SimSerialPort(const std::vector<SimLogger*>& loggers, SimLine line,
+                  std::function<std::int64_t()> elapsedMs, std::function<DateTime()> wallClock = {});
 
     // Another logger on the same line.
     void addLogger(SimLogger& logger);
     // A port that is not present fails to open.
     void setPresent(bool present) { present_ = present; }
     // Time from the end of a command to the first byte of the answer.
-    void setLatencyMs(int ms) { latencyMs_ = ms; }
+    void setLatencyMs(int ms);
 
     PortOpenResult open(const LineSettings& settings) override;
     bool isOpen() const override { return open_; }
@@ -51,20 +54,17 @@ private:
     };
 
     void pump();
-    double byteMs() const;
 
     std::vector<SimLogger*> loggers_;
     std::function<std::int64_t()> elapsedMs_;
     std::function<DateTime()> wallClock_;
-    bool pace_;
+    LinePacer pacer_;
     bool present_ = true;
     bool open_ = false;
-    int latencyMs_;
     int openCount_ = 0;
     LineSettings settings_;
     std::deque<Scheduled> inFlight_;
     Bytes arrived_;
-    double lineFreeAtMs_ = 0;
     std::vector<Bytes> sentFrames_;
 };
 

@@ -105,6 +105,38 @@ TEST_F(PtyServerTest, ServesOneClientAfterAnother) {
     }
 }
 
+TEST_F(PtyServerTest, OnlyTheAddressedLoggerOfALineAnswers) {
+    SimConfig second = testing::smallConfig();
+    second.address = 2;
+    second.userName = "Two";
+    server_ = std::make_unique<PtyServer>(std::vector<SimConfig>{testing::smallConfig(), second},
+                                          SimLine{9600, 5, 50, false});
+    std::string error;
+    ASSERT_TRUE(server_->open(error)) << error;
+    ASSERT_EQ(server_->loggerCount(), 2u);
+    thread_ = std::thread([this] {
+        std::string runError;
+        status_ = server_->run(stop_, runError);
+    });
+    const int fd = openSlave(server_->slavePath());
+    ASSERT_GE(fd, 0);
+    for (const int address : {2, 1, 3}) {
+        const Bytes live = liveFrame(address);
+        ASSERT_EQ(::write(fd, live.data(), live.size()), 6);
+        // A silent address is given a generous while to prove it stays silent.
+        const Bytes answer = readFor(fd, 19, address == 3 ? 400 : 3000);
+        if (address == 3) {
+            EXPECT_TRUE(answer.empty());
+            continue;
+        }
+        ASSERT_EQ(answer.size(), 19u) << address;
+        const auto echoed = encodeAddress(address);
+        EXPECT_EQ(answer[1], echoed[0]);
+        EXPECT_EQ(answer[2], echoed[1]);
+    }
+    ::close(fd);
+}
+
 TEST(PtyServe, PrintsTheSlavePathFirstAndStopsWhenAsked) {
     std::atomic<bool> stop{false};
     std::ostringstream out, err;

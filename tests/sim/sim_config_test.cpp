@@ -18,6 +18,34 @@ TEST(SimConfig, ExampleFileParsesToTheDemoConfiguration) {
     EXPECT_EQ(*config, demoConfig());
 }
 
+TEST(SimConfig, DemoLineHoldsThreeDifferentLoggersMatchingTheExampleFiles) {
+    const std::vector<SimConfig> line = demoLine();
+    ASSERT_EQ(line.size(), 3u);
+    EXPECT_EQ(line[0], demoConfig());
+    EXPECT_FALSE(duplicateAddress(line));
+    for (std::size_t i = 1; i < line.size(); ++i) {
+        EXPECT_NE(line[i].title, line[0].title);
+        EXPECT_NE(line[i].channels, line[0].channels);
+        EXPECT_GT(line[i].recordCount, 0);
+        const std::string file = std::string(TARVO_SOURCE_DIR "/examples/demo_logger_") +
+                                 std::to_string(line[i].address) + ".json";
+        std::string error;
+        const auto config = loadSimConfigFile(file, error);
+        ASSERT_TRUE(config) << file << ": " << error;
+        EXPECT_EQ(*config, line[i]) << file;
+    }
+    EXPECT_EQ(line[1].address, 2);
+    EXPECT_EQ(line[2].address, 7);
+}
+
+TEST(SimConfig, ALineRefusesTwoLoggersAtOneAddress) {
+    std::vector<SimConfig> line = demoLine();
+    line[2].address = 2;
+    const auto why = duplicateAddress(line);
+    ASSERT_TRUE(why);
+    EXPECT_NE(why->find("address 2"), std::string::npos) << *why;
+}
+
 TEST(SimConfig, JsonRoundTripKeepsEveryField) {
     SimConfig c = testing::smallConfig();
     c.answersXY001 = false;
