@@ -58,7 +58,8 @@ TransactionEngine::TransactionEngine(TimerService& timers, SerialPort& port, Mes
                                      ProgramSettings& settings, LoggerParameters& loggerParams)
     : timers_(timers),
       port_(port),
-      messenger_(messenger),
+      ownMessenger_(messenger),
+      messenger_(&messenger),
       settings_(settings),
       params_(loggerParams) {
     timers_.setHandler(this);
@@ -88,11 +89,49 @@ void TransactionEngine::setLiveHandler(LiveSampleHandler* handler) {
 }
 
 Variant TransactionEngine::variant() const {
+    if (heldVariant_) return *heldVariant_;
     return settings_.ConferStyle == 1 ? Variant::XY001 : Variant::XY002;
 }
 
+void TransactionEngine::setMessenger(Messenger* messenger) {
+    messenger_ = messenger ? messenger : &ownMessenger_;
+}
+
+void TransactionEngine::setConnectPolicy(ConnectPolicy policy) {
+    policy_ = policy;
+    if (policy_.storeVariant) heldVariant_.reset();
+}
+
+std::int16_t TransactionEngine::transmissionLimit() const {
+    return policy_.transmissions > 0 ? policy_.transmissions : settings_.ResendTime;
+}
+
+// A failure is what the operator is warned of, and a logger that holds no data.
+Answer TransactionEngine::ResultRelay::show(const Message& message) {
+    if (message.buttons == MessageButtons::Ok && engine_.result_.status == ExchangeStatus::Pending) {
+        engine_.result_.message = message.text;
+        if (message.icon == MessageIcon::Warning || message.icon == MessageIcon::Critical ||
+            message.text == kNoDataStored) {
+            engine_.result_.status = ExchangeStatus::Failed;
+        }
+    }
+    return engine_.messenger_->show(message);
+}
+
+void TransactionEngine::openResult() {
+    if (resultOpen_) return;
+    resultOpen_ = true;
+    result_ = {state_.deviceAddress, ExchangeStatus::Pending, std::nullopt, {}};
+}
+
+void TransactionEngine::closeResult() {
+    if (!resultOpen_) return;
+    resultOpen_ = false;
+    if (result_.status == ExchangeStatus::Pending) result_.status = ExchangeStatus::Succeeded;
+}
+
 void TransactionEngine::inform(std::string_view text, std::string_view title, MessageIcon icon) {
-    messenger_.show({std::string(text), std::string(title), icon, MessageButtons::Ok});
+    relay_.show({std::string(text), std::string(title), icon, MessageButtons::Ok});
 }
 
 void TransactionEngine::showFailure() {
@@ -105,7 +144,11 @@ void TransactionEngine::connectLogger(Variant v) {
     Guard guard(*this);
     // A fresh "XY-002" connect is never part of an "XY-001" probe.
     if (v == Variant::XY002) flags_.probingXY001 = false;
-    settings_.ConferStyle = static_cast<std::int16_t>(v);
+    if (policy_.storeVariant) {
+        settings_.ConferStyle = static_cast<std::int16_t>(v);
+    } else {
+        heldVariant_ = v;
+    }
     state_.mode = kModeConnect;
     stopTransaction();
     sendFrame(connectFrame(state_.deviceAddress, v), 1024, 512, kStandardTimeout);
@@ -113,6 +156,11 @@ void TransactionEngine::connectLogger(Variant v) {
 
 void TransactionEngine::connectLogger(int v) {
     connectLogger(v == 1 ? Variant::XY001 : Variant::XY002);
+}
+
+void TransactionEngine::connectLogger(int address, Variant v) {
+    state_.deviceAddress = address;
+    connectLogger(v);
 }
 
 void TransactionEngine::setLoggerClock() {
@@ -142,6 +190,7 @@ void TransactionEngine::startExchange(int mode, Bytes frame, int inputQueue, int
 
 void TransactionEngine::sendFrame(Bytes frame, int inputQueue, int outputQueue, int timeoutMs) {
     Guard guard(*this);
+    openResult();
     state_.currentFrame = std::move(frame);
 
     LineSettings line;
@@ -183,6 +232,7 @@ void TransactionEngine::endExchange() {
     stopTransaction();
     state_.mode = kModeIdle;
     port_.close();
+    closeResult();
     listener_->enablingChanged();
     progress(0, 0, 100);
     listener_->statusText({});
@@ -299,7 +349,7 @@ void TransactionEngine::answerTimeout() {
         return;
     }
     state_.rxCount = 0;
-    if (state_.sendCount < settings_.ResendTime) {
+    if (state_.sendCount < transmissionLimit()) {
         // The parameter write carries the time it is sent.
         if (state_.mode == kModeWriteParameters)
             restampParameterFrame(state_.currentFrame, timers_.now());
@@ -324,13 +374,14 @@ void TransactionEngine::answerTimeout() {
         if (state_.mode == kModeHistory && history_) history_->historyTimedOut();
     }
     state_.mode = kModeIdle;
+    closeResult();
     listener_->enablingChanged();
 }
 
 // ---- failures ---------------------------------------------------------------
 
 void TransactionEngine::retryOrFail() {
-    if (state_.sendCount < settings_.ResendTime) {
+    if (state_.sendCount < transmissionLimit()) {
         sendFrame(state_.currentFrame, kResendInputQueue, kResendOutputQueue,
                   timers_.interval(TimerId::Timeout));
         return;
@@ -345,6 +396,7 @@ void TransactionEngine::retryOrFail() {
         abandonPending();
     }
     state_.mode = kModeIdle;
+    closeResult();
     listener_->statusText({});
     // Recomputed once the exchange is over, so the commands come back.
     listener_->enablingChanged();
@@ -352,14 +404,18 @@ void TransactionEngine::retryOrFail() {
 
 bool TransactionEngine::connectFailed() {
     if (flags_.probingXY001) {
-        settings_.ConferStyle = 2;
+        if (policy_.storeVariant) {
+            settings_.ConferStyle = 2;
+        } else {
+            heldVariant_ = Variant::XY002;
+        }
         flags_.probingXY001 = false;
-    } else if (settings_.ConferStyle == 2) {
+    } else if (variant() == Variant::XY002 && policy_.fallBack) {
         // An older logger may speak only "XY-001": try it without a word.
         connectLogger(Variant::XY001);
         flags_.probingXY001 = true;
         return true;
-    } else if (settings_.ConferStyle == 1) {
+    } else {
         flags_.probingXY001 = false;
     }
     showFailure();
@@ -463,7 +519,7 @@ void TransactionEngine::dispatch(ByteView answer) {
 void TransactionEngine::parametersRead(Variant v, ByteView answer) {
     bool setClock = false;
     if (loggerClockWrong(params_, v, timers_.now())) {
-        const Answer reply = messenger_.show({std::string(kClockQuestion), std::string(kClockTitle),
+        const Answer reply = relay_.show({std::string(kClockQuestion), std::string(kClockTitle),
                                               MessageIcon::Question, MessageButtons::YesNo});
         if (reply == Answer::Yes) {
             params_.loggerClock = timers_.now();
@@ -471,6 +527,7 @@ void TransactionEngine::parametersRead(Variant v, ByteView answer) {
         }
     }
 
+    result_.variant = v;
     flags_.paramsAvailable = true;
     flags_.connected = true;
     flags_.uploadDone = false;

@@ -12,6 +12,7 @@
 // windows only through EngineListener.
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -61,6 +62,25 @@ struct TransactionState {
     int stopIssued = 0;           // 1 after the stop command, until its success is reported
 };
 
+// How an exchange (with the exchanges it chains) ended for the logger it was for.
+enum class ExchangeStatus { None, Pending, Succeeded, Failed };
+
+struct ExchangeResult {
+    int address = 0;
+    ExchangeStatus status = ExchangeStatus::None;
+    std::optional<Variant> variant;  // the variant the logger's parameters were read in
+    std::string message;             // the last message shown (the failure's, on failure)
+};
+
+// How connects behave. The window's: a failed "XY-002" is retried as "XY-001" and the
+// variant that was used is stored in ConferStyle. Work over many loggers holds the
+// variant for the exchange only and may send each frame just once.
+struct ConnectPolicy {
+    bool fallBack = true;
+    bool storeVariant = true;
+    std::int16_t transmissions = 0;  // 0: ResendTime
+};
+
 class TransactionEngine : public TimerHandler {
   public:
     // Takes over the timers (it becomes their handler and starts the arrival
@@ -77,11 +97,24 @@ class TransactionEngine : public TimerHandler {
     void setListener(EngineListener* listener);
     // Without a handler the answers of its mode end the exchange unused.
     void setHistoryHandler(HistoryUploadHandler* handler);
+    HistoryUploadHandler* historyHandler() const { return history_; }
     void setLiveHandler(LiveSampleHandler* handler);
 
+    // Where questions and messages go from now on (nullptr: the constructor's
+    // messenger). Every message still passes through messenger(), which keeps the
+    // exchange's result.
+    void setMessenger(Messenger* messenger);
+    void setConnectPolicy(ConnectPolicy policy);
+    const ConnectPolicy& connectPolicy() const { return policy_; }
+    // The result of the exchange under way, or of the last one once it ended.
+    const ExchangeResult& result() const { return result_; }
+
     // Operations.
-    // Reads the logger's parameters. Stores the variant in ConferStyle.
+    // Reads the logger's parameters. Stores the variant in ConferStyle (unless the
+    // connect policy holds it for the exchange only).
     void connectLogger(Variant variant);
+    // Reads the parameters of the logger at `address` in `variant`.
+    void connectLogger(int address, Variant variant);
     // 1 is "XY-001"; any other value is taken as "XY-002".
     void connectLogger(int variant);
     // Sends loggerParams.loggerClock to the logger (mode 31).
@@ -124,13 +157,26 @@ class TransactionEngine : public TimerHandler {
     LoggerParameters& loggerParams() { return params_; }
     TimerService& timers() { return timers_; }
     SerialPort& port() { return port_; }
-    Messenger& messenger() { return messenger_; }
+    Messenger& messenger() { return relay_; }
     EngineListener& listener() { return *listener_; }
 
     void onTimer(TimerId id) override;
 
   private:
     class Guard;
+    // Passes messages on and keeps the exchange's result up to date.
+    class ResultRelay : public Messenger {
+      public:
+        explicit ResultRelay(TransactionEngine& engine) : engine_(engine) {}
+        Answer show(const Message& message) override;
+
+      private:
+        TransactionEngine& engine_;
+    };
+
+    std::int16_t transmissionLimit() const;
+    void openResult();
+    void closeResult();
 
     std::int32_t waitingBytes();
     void arrivalWatch();
@@ -150,7 +196,13 @@ class TransactionEngine : public TimerHandler {
 
     TimerService& timers_;
     SerialPort& port_;
-    Messenger& messenger_;
+    Messenger& ownMessenger_;
+    Messenger* messenger_;
+    ResultRelay relay_{*this};
+    ConnectPolicy policy_;
+    std::optional<Variant> heldVariant_;
+    ExchangeResult result_;
+    bool resultOpen_ = false;
     ProgramSettings& settings_;
     LoggerParameters& params_;
     EngineListener silent_;

@@ -82,6 +82,55 @@ TEST_F(EngineSimTest, ALoggerThatSpeaksOnlyXY001IsFoundWithoutAWord) {
     EXPECT_EQ(port->sentFrames().size(), 3u + 2u);  // 3 x XY-002, XY-001, second block
 }
 
+TEST_F(EngineSimTest, ResultsTellWhoAnsweredInWhichVariantAndWhyAConnectFailed) {
+    SimConfig c = demoConfig();
+    c.answersXY002 = false;
+    start(c);
+    settings.ConferStyle = 2;
+    // Held variant: the fall-back finds the logger, the store keeps its variant.
+    engine->setConnectPolicy({true, false, 0});
+    engine->connectLogger(1, Variant::XY002);
+    ASSERT_TRUE(runUntilIdle());
+    EXPECT_EQ(engine->result().address, 1);
+    EXPECT_EQ(engine->result().status, ExchangeStatus::Succeeded);
+    EXPECT_EQ(engine->result().variant, Variant::XY001);
+    EXPECT_EQ(engine->variant(), Variant::XY001);
+    EXPECT_EQ(settings.ConferStyle, 2);
+
+    // One transmission, no fall-back: an address nobody answers fails after one frame,
+    // with the failure message and the store untouched.
+    const std::size_t before = port->sentFrames().size();
+    engine->setConnectPolicy({false, false, 1});
+    engine->connectLogger(5, Variant::XY002);
+    ASSERT_TRUE(runUntilIdle());
+    EXPECT_EQ(port->sentFrames().size(), before + 1);
+    EXPECT_EQ(engine->result().address, 5);
+    EXPECT_EQ(engine->result().status, ExchangeStatus::Failed);
+    EXPECT_EQ(engine->result().message, std::string(kFailureText));
+    EXPECT_FALSE(engine->result().variant);
+    EXPECT_EQ(settings.ConferStyle, 2);
+
+    // The window's policy again: the variant in use is the stored one.
+    engine->setConnectPolicy({});
+    EXPECT_EQ(engine->variant(), Variant::XY002);
+}
+
+TEST_F(EngineSimTest, MessagesGoWhereTheyAreSentAndStillMakeTheResult) {
+    start(demoConfig());
+    test::RecordingMessenger elsewhere;
+    engine->setMessenger(&elsewhere);
+    engine->setConnectPolicy({false, false, 1});
+    engine->connectLogger(9, Variant::XY002);
+    ASSERT_TRUE(runUntilIdle());
+    EXPECT_TRUE(messenger.shown.empty());
+    ASSERT_EQ(elsewhere.shown.size(), 1u);
+    EXPECT_EQ(engine->result().status, ExchangeStatus::Failed);
+    engine->setMessenger(nullptr);
+    engine->connectLogger(9, Variant::XY002);
+    ASSERT_TRUE(runUntilIdle());
+    EXPECT_EQ(messenger.shown.size(), 1u);
+}
+
 TEST_F(EngineSimTest, YesToTheClockQuestionSetsTheLoggerClockToThePcTime) {
     start(config(1, -3600));
     messenger.answers.push_back(Answer::Yes);
