@@ -1,0 +1,372 @@
+#include "workstation/fleet.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+
+#include "core/date_time.h"
+#include "data/channel_list.h"
+#include "files/file_names.h"
+#include "link/parameter_decoder.h"
+#include "workstation/document_commands.h"
+
+namespace tarvo {
+
+namespace {
+
+constexpr std::string_view kUploadConfirm = "是否确定上传历史数据？";
+constexpr std::string_view kClockQuestion = "记录仪时钟有误，是否设置为系统时钟？";
+// A logger that answers the probe but whose history cannot be decoded still counts
+// as failed; this is what its result says.
+constexpr std::string_view kNothingUploaded = "数据存储失败。请记录仪配置是否正确。";
+
+std::optional<int> addressOf(std::string_view text) {
+    int value = 0;
+    const auto [ptr, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (ec != std::errc() || ptr != text.data() + text.size()) return std::nullopt;
+    if (value < kFirstDisplayAddress || value > kLastDisplayAddress) return std::nullopt;
+    return value;
+}
+
+}  // namespace
+
+std::optional<std::vector<int>> parseAddressList(std::string_view text) {
+    std::vector<int> out;
+    auto add = [&out](int a) {
+        if (std::find(out.begin(), out.end(), a) == out.end()) out.push_back(a);
+    };
+    while (true) {
+        const auto comma = text.find(',');
+        const std::string_view part = text.substr(0, comma);
+        const auto dash = part.find('-');
+        if (dash == std::string_view::npos) {
+            const auto a = addressOf(part);
+            if (!a) return std::nullopt;
+            add(*a);
+        } else {
+            const auto from = addressOf(part.substr(0, dash));
+            const auto to = addressOf(part.substr(dash + 1));
+            if (!from || !to || *to < *from) return std::nullopt;
+            for (int a = *from; a <= *to; ++a) add(a);
+        }
+        if (comma == std::string_view::npos) break;
+        text.remove_prefix(comma + 1);
+    }
+    return out;
+}
+
+std::string fileNamePart(std::string_view name) {
+    std::string out(name);
+    for (char& c : out) {
+        const auto u = static_cast<unsigned char>(c);
+        if (u < 0x20 || u == 0x7F || std::string_view("\\/:*?\"<>|").find(c) != std::string_view::npos) {
+            c = '_';
+        }
+    }
+    return out;
+}
+
+std::filesystem::path collectFileName(const std::filesystem::path& dir, std::string_view name,
+                                      int address, DateTime at, std::string_view extension) {
+    const CivilTime t = toCivil(at);
+    char stamp[32];
+    std::snprintf(stamp, sizeof stamp, "%04d%02d%02d-%02d%02d%02d", t.year, t.month, t.day,
+                  t.hour, t.minute, t.second);
+    return dir / pathFromText(fileNamePart(name) + "_" + std::to_string(address) + "_" + stamp +
+                              "." + std::string(extension));
+}
+
+Answer Fleet::Answers::show(const Message& message) {
+    if (message.buttons == MessageButtons::Ok) return Answer::Ok;
+    if (message.text == kUploadConfirm) return Answer::Yes;
+    if (message.text == kClockQuestion) return setWrongClocks ? Answer::Yes : Answer::No;
+    return Answer::No;
+}
+
+Fleet::Fleet(TransactionEngine& engine, const DisplayNames& names, TemplateLocator templates)
+    : engine_(engine), names_(names), templates_(std::move(templates)) {}
+
+Fleet::~Fleet() {
+    if (running()) finish();
+}
+
+std::vector<FleetLogger> Fleet::loggers() const {
+    std::vector<FleetLogger> out;
+    out.reserve(loggers_.size());
+    for (const auto& [address, logger] : loggers_) out.push_back(logger);
+    return out;
+}
+
+const FleetLogger* Fleet::logger(int address) const {
+    const auto it = loggers_.find(address);
+    return it == loggers_.end() ? nullptr : &it->second;
+}
+
+int Fleet::failures() const {
+    int n = 0;
+    for (const int address : collectOrder_) n += loggers_.at(address).failed ? 1 : 0;
+    return n;
+}
+
+namespace {
+
+std::size_t bytesOf(const std::vector<Bytes>& pages) {
+    std::size_t n = 0;
+    for (const Bytes& p : pages) n += p.size();
+    return n;
+}
+
+}  // namespace
+
+std::size_t Fleet::bytesReceived() const {
+    return bytesDone_ + (upload_ && step_ == Step::Upload ? bytesOf(upload_->pages()) : 0);
+}
+
+double Fleet::fraction() const {
+    if (progress_.total <= 0) return running() ? 0.0 : 1.0;
+    double current = 0;
+    if (step_ == Step::Upload && upload_) {
+        const LoggerParameters& p = engine_.loggerParams();
+        const double records = std::min<double>(p.recordCount, p.totalSpace > 0 ? p.totalSpace : p.recordCount);
+        const double expected = records * p.recordWidth;
+        if (expected > 0) current = std::min(1.0, static_cast<double>(bytesOf(upload_->pages())) / expected);
+    }
+    return std::min(1.0, (progress_.done + current) / progress_.total);
+}
+
+FleetLogger& Fleet::entry(int address) {
+    FleetLogger& logger = loggers_[address];
+    logger.address = address;
+    logger.name = names_[address];
+    return logger;
+}
+
+void Fleet::begin(FleetWork work) {
+    work_ = work;
+    cancelled_ = false;
+    progress_ = {};
+    engine_.setMessenger(&answers_);
+}
+
+void Fleet::finish() {
+    upload_.reset();
+    engine_.setHistoryHandler(previousHandler_);
+    engine_.setConnectPolicy({});
+    engine_.setMessenger(nullptr);
+    work_ = FleetWork::None;
+    step_ = Step::None;
+    uploaded_.reset();
+}
+
+bool Fleet::scan(int from, int to) {
+    if (running() || engine_.busy()) return false;
+    if (from < kFirstDisplayAddress || to > kLastDisplayAddress || to < from) return false;
+    previousHandler_ = engine_.historyHandler();
+    begin(FleetWork::Scan);
+    collectAfterScan_ = false;
+    probeNext_ = from;
+    probeLast_ = to;
+    progress_.total = to - from + 1;
+    foundOrder_.clear();
+    nextProbe();
+    return true;
+}
+
+bool Fleet::collect(std::vector<int> addresses, CollectOptions options) {
+    if (running() || engine_.busy()) return false;
+    for (const int a : addresses) {
+        if (a < kFirstDisplayAddress || a > kLastDisplayAddress) return false;
+    }
+    options_ = std::move(options);
+    bytesDone_ = 0;
+    if (options_.formats.empty()) options_.formats = {"orx"};
+    answers_.setWrongClocks = options_.setWrongClocks;
+    collectOrder_.clear();
+    previousHandler_ = engine_.historyHandler();
+    upload_.emplace(engine_, static_cast<HistorySink&>(*this));
+    if (addresses.empty()) {
+        begin(FleetWork::Scan);
+        collectAfterScan_ = true;
+        probeNext_ = kFirstDisplayAddress;
+        probeLast_ = kLastDisplayAddress;
+        progress_.total = probeLast_ - probeNext_ + 1;
+        foundOrder_.clear();
+        nextProbe();
+        return true;
+    }
+    begin(FleetWork::Collect);
+    queue_ = std::move(addresses);
+    queueAt_ = 0;
+    progress_.total = static_cast<int>(queue_.size());
+    nextCollect();
+    return true;
+}
+
+bool Fleet::poll() {
+    if (!running() || engine_.busy()) return false;
+    switch (step_) {
+        case Step::Probe:
+            probeEnded();
+            break;
+        case Step::Connect:
+            connectEnded();
+            break;
+        case Step::Upload:
+            uploadEnded();
+            break;
+        case Step::None:
+            finish();
+            break;
+    }
+    return true;
+}
+
+// ---- scan ---------------------------------------------------------------------
+
+void Fleet::nextProbe() {
+    if (cancelled_ || probeNext_ > probeLast_) {
+        if (collectAfterScan_ && !cancelled_) {
+            work_ = FleetWork::Collect;
+            queue_ = foundOrder_;
+            queueAt_ = 0;
+            progress_ = {0, static_cast<int>(queue_.size()), 0};
+            nextCollect();
+            return;
+        }
+        finish();
+        return;
+    }
+    current_ = probeNext_++;
+    progress_.address = current_;
+    // One transmission in "XY-002", nothing stored, no second try in "XY-001".
+    engine_.setConnectPolicy({false, false, 1});
+    step_ = Step::Probe;
+    engine_.connectLogger(current_, Variant::XY002);
+}
+
+void Fleet::takeParameters(FleetLogger& logger) {
+    const DateTime now = engine_.timers().now();
+    logger.found = true;
+    logger.params = engine_.loggerParams();
+    logger.variant = engine_.result().variant.value_or(engine_.variant());
+    logger.clockOffsetSeconds =
+        std::llround((logger.params.loggerClock - now) * kSecondsPerDay);
+    logger.clockOffsetBeyondTolerance =
+        std::abs(logger.params.loggerClock - now) >= clockTolerance(logger.params, logger.variant);
+}
+
+void Fleet::fail(FleetLogger& logger, std::string message) {
+    logger.failed = true;
+    logger.error = message.empty() ? std::string(kFailureText) : std::move(message);
+}
+
+void Fleet::probeEnded() {
+    const ExchangeResult& r = engine_.result();
+    if (r.address == current_ && r.status == ExchangeStatus::Succeeded) {
+        FleetLogger& logger = entry(current_);
+        takeParameters(logger);
+        logger.failed = false;
+        logger.error.clear();
+        foundOrder_.push_back(current_);
+    } else if (auto it = loggers_.find(current_); it != loggers_.end()) {
+        // Known from an earlier scan, silent now.
+        it->second.found = false;
+        fail(it->second, r.message);
+    }
+    ++progress_.done;
+    nextProbe();
+}
+
+// ---- collect ------------------------------------------------------------------
+
+void Fleet::nextCollect() {
+    if (cancelled_ || queueAt_ >= queue_.size()) {
+        finish();
+        return;
+    }
+    current_ = queue_[queueAt_++];
+    progress_.address = current_;
+    collectOrder_.push_back(current_);
+    FleetLogger& logger = entry(current_);
+    logger.failed = false;
+    logger.error.clear();
+    logger.files.clear();
+    logger.records = 0;
+    // As the window connects, but the variant stays with this address.
+    engine_.setConnectPolicy({true, false, 0});
+    step_ = Step::Connect;
+    engine_.connectLogger(current_, logger.found ? logger.variant : Variant::XY002);
+}
+
+void Fleet::connectEnded() {
+    FleetLogger& logger = entry(current_);
+    const ExchangeResult& r = engine_.result();
+    if (r.status != ExchangeStatus::Succeeded || !engine_.flags().connected) {
+        logger.found = false;
+        fail(logger, r.message);
+        ++progress_.done;
+        return nextCollect();
+    }
+    takeParameters(logger);
+    if (cancelled_) return finish();
+    uploaded_.reset();
+    step_ = Step::Upload;
+    upload_->start(current_);
+    if (!engine_.busy()) {
+        // Nothing was sent (the confirmation is implied, so this is not expected).
+        fail(logger, {});
+        ++progress_.done;
+        nextCollect();
+    }
+}
+
+bool Fleet::showHistory(const std::vector<Bytes>& pages, const LoggerParameters& params) {
+    bytesDone_ += bytesOf(pages);
+    HistoryDocument doc;
+    if (!restoreHisData(doc, pages, params, counter_, engine_.timers().now(), 0)) return false;
+    channelListRows(doc);  // the curve colours the window would draw with
+    uploaded_ = std::move(doc);
+    return true;
+}
+
+void Fleet::uploadEnded() {
+    FleetLogger& logger = entry(current_);
+    const ExchangeResult& r = engine_.result();
+    ++progress_.done;
+    // A history cut short by a failure is not kept: the logger still holds it all.
+    if (r.status != ExchangeStatus::Succeeded || !uploaded_) {
+        fail(logger, r.status == ExchangeStatus::Succeeded && r.message.empty()
+                         ? std::string(kNothingUploaded)
+                         : r.message);
+        uploaded_.reset();
+        return nextCollect();
+    }
+    const DateTime at = engine_.timers().now();
+    logger.collectedAt = at;
+    logger.records = uploaded_->sampleCount();
+    for (const std::string& format : options_.formats) {
+        const auto path = collectFileName(options_.outDir, logger.name, current_, at, format);
+        const CommandOutcome saved = saveDocumentAs(*uploaded_, path, templates_);
+        if (!saved) {
+            fail(logger, saved.message ? saved.message->text : saved.detail);
+            if (!saved.detail.empty() && saved.message) logger.error += " (" + saved.detail + ")";
+            continue;
+        }
+        logger.files.push_back(saved.path);
+    }
+    if (!options_.database.empty()) {
+        const CommandOutcome appended =
+            appendDocumentToDatabase(*uploaded_, options_.database, templates_);
+        if (!appended) {
+            fail(logger, appended.message ? appended.message->text : appended.detail);
+            if (!appended.detail.empty() && appended.message) {
+                logger.error += " (" + appended.detail + ")";
+            }
+        }
+    }
+    uploaded_.reset();
+    nextCollect();
+}
+
+}  // namespace tarvo
