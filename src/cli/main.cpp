@@ -13,10 +13,12 @@
 #include <string>
 #include <vector>
 
+#include "cli/arguments.h"
 #include "cli/cli_messenger.h"
 #include "cli/cli_options.h"
 #include "cli/cli_session.h"
 #include "cli/document_json.h"
+#include "cli/fleet_commands.h"
 #include "cli/json_output.h"
 #include "cli/summary_command.h"
 #include "data/channel_list.h"
@@ -55,28 +57,6 @@ std::atomic<bool> gStop{false};
 
 void requestStop(int) { gStop = true; }
 
-bool takeFlag(std::vector<std::string>& args, const std::string& flag) {
-    for (auto it = args.begin(); it != args.end(); ++it) {
-        if (*it == flag) {
-            args.erase(it);
-            return true;
-        }
-    }
-    return false;
-}
-
-std::string takeValue(std::vector<std::string>& args, const std::string& option) {
-    for (auto it = args.begin(); it != args.end(); ++it) {
-        if (*it == option) {
-            if (it + 1 == args.end()) throw UsageError{option + " needs a value"};
-            std::string value = *(it + 1);
-            args.erase(it, it + 2);
-            return value;
-        }
-    }
-    return {};
-}
-
 std::string dumpJson(const nlohmann::ordered_json& j) {
     return j.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
 }
@@ -87,10 +67,6 @@ void reportFailure(const CommandOutcome& outcome) {
     if (!outcome.detail.empty() && (!outcome.message || outcome.detail != outcome.message->text)) {
         std::cerr << "tarvo-cli: " << outcome.detail << '\n';
     }
-}
-
-void expectNoMore(const std::vector<std::string>& args) {
-    if (!args.empty()) throw UsageError{"unexpected argument " + args.front()};
 }
 
 int runConnect(const CommandLine& cl, std::vector<std::string> args) {
@@ -464,6 +440,8 @@ int run(int argc, char** argv) {
         if (cl.command == "clock") return runClock(cl, cl.args);
         if (cl.command == "sms-numbers") return runSmsNumbers(cl, cl.args);
         if (cl.command == "sms-password") return runSmsPassword(cl, cl.args);
+        if (cl.command == "scan") return runScan(cl, cl.args);
+        if (cl.command == "collect") return runCollect(cl, cl.args);
         throw UsageError{"unknown command " + cl.command};
     } catch (const UsageError& e) {
         std::fprintf(stderr, "tarvo-cli: %s\nTry 'tarvo-cli --help' for more information.\n",
