@@ -151,6 +151,14 @@ std::vector<ChannelSummary> summarizeChannels(const std::vector<ChannelRecord>& 
     return out;
 }
 
+std::vector<ChannelSummary> summarizeView(const HistoryDocument& doc, double activationEnergy) {
+    HistoryDocument viewOnly;  // the view arithmetic needs no samples
+    viewOnly.view = doc.view;
+    applyHomeViewWhenEmpty(viewOnly);
+    return summarizeChannels(doc.channels, viewOnly.view.viewStart, viewOnly.view.viewEnd,
+                             activationEnergy);
+}
+
 std::vector<std::string> summaryCells(const ChannelSummary& s) {
     const auto number = [](std::optional<double> v) {
         return v ? formatNumber(*v, NumberFormat::Fixed2) : std::string(kMissingFigure);

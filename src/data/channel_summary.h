@@ -83,6 +83,13 @@ std::vector<ChannelSummary> summarizeChannels(const std::vector<ChannelRecord>& 
                                               std::int64_t from, std::int64_t to,
                                               double activationEnergy = kDefaultActivationEnergy);
 
+// Every channel of a history document over the records its chart shows (a fresh view,
+// still all 0, stands for the home view): what the window's summary tab and the printed
+// report show.
+class HistoryDocument;
+std::vector<ChannelSummary> summarizeView(const HistoryDocument& doc,
+                                          double activationEnergy = kDefaultActivationEnergy);
+
 // The mean kinetic temperature of a series of temperatures in ℃, as above.
 std::optional<double> meanKineticTemperature(const std::vector<float>& celsius,
                                              std::size_t first, std::size_t count,
@@ -97,6 +104,8 @@ inline constexpr std::array<std::string_view, 15> kSummaryColumns{
     "超限次数",     "最长超限开始", "最长超限结束", "最长超限时长(秒)", "平均动力学温度",
 };
 inline constexpr std::string_view kMissingFigure = "-";
+// The label of the activation energy where it is shown or edited (kJ/mol).
+inline constexpr std::string_view kActivationEnergyLabel = "活化能";
 std::vector<std::string> summaryCells(const ChannelSummary& summary);
 
 // The activation energy is held in the settings store as text, kJ/mol.

@@ -1,6 +1,7 @@
 #include "files/report_layout.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
@@ -112,6 +113,7 @@ class ReportWriter {
         setFont(options_.font.pointSize, false);
         printHeader();
         printProperties();
+        if (options_.printSummary) printSummary();
         int position = 0;
         for (const ChannelRecord& record : doc_.channels) {
             ++position;
@@ -199,6 +201,39 @@ class ReportWriter {
         print("停止时间:" + generalDateText(r.stopTime) + std::string(kBlanks));
         print("数据组数:" + std::to_string(doc_.sampleCount()) + std::string(kBlanks) +
               "当前状态:" + workStatusText(status) + std::string(kBlanks));
+    }
+
+    // The figures of every channel over the view, four lines a channel, each line a group
+    // of the summary's columns as "label:value"; a channel's lines stay on one page.
+    void printSummary() {
+        static constexpr std::array<std::array<int, 5>, 4> kLines{{
+            {0, 1, 2, 14, -1},
+            {3, 4, 5, 6, 7},
+            {8, 9, 10, -1, -1},
+            {11, 12, 13, -1, -1},
+        }};
+        const double lines = lineUnits();
+        const std::vector<ChannelSummary> summaries =
+            summarizeView(doc_, options_.activationEnergy);
+        if (y_ > 0 && y_ + static_cast<double>(3 + kLines.size()) * lines > bottom_) finishPage(false);
+        x_ = 0;
+        emptyLine();
+        printBold(std::string(kPrintSummaryNodeText) + "   " + std::string(kActivationEnergyLabel) + ":" +
+                  activationEnergyText(options_.activationEnergy) + " kJ/mol");
+        for (const ChannelSummary& s : summaries) {
+            if (y_ + static_cast<double>(kLines.size()) * lines > bottom_) finishPage(false);
+            const std::vector<std::string> cells = summaryCells(s);
+            for (const auto& columns : kLines) {
+                std::string text;
+                for (const int c : columns) {
+                    if (c < 0) continue;
+                    const auto at = static_cast<std::size_t>(c);
+                    if (!text.empty()) text += kBlanks;
+                    text += c == 0 ? cells[at] : std::string(kSummaryColumns[at]) + ":" + cells[at];
+                }
+                print(text);
+            }
+        }
     }
 
     void printChannelBlock(const ChannelRecord& record, int position) {
@@ -430,6 +465,10 @@ bool PrintDialogModel::getValue(std::string_view key, bool& printCurve, bool& pr
 }
 
 bool PrintDialogModel::setChecked(std::string_view key, bool checked) {
+    if (key == summary.key) {
+        summary.checked = checked;
+        return true;
+    }
     PrintTreeChannel* node = find(key);
     if (node == nullptr) return false;
     if (node->top.key == key) {

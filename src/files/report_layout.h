@@ -4,7 +4,8 @@
 // ReportPainter.
 //
 // The report: a page header (print time, hardware and software version, a rule), the
-// recording's properties, one block per shown channel chosen for its curve (figures and a
+// recording's properties, the summary of every channel over the view (limits,
+// excursions, mean kinetic temperature) when chosen, one block per shown channel chosen for its curve (figures and a
 // small curve chart of the window's current view) and a data list of the records in view,
 // flowed in columns, every page numbered at its foot.
 //
@@ -19,6 +20,7 @@
 #include <vector>
 
 #include "core/date_time.h"
+#include "data/channel_summary.h"
 #include "data/chart_model.h"
 #include "data/history_document.h"
 #include "files/report_painter.h"
@@ -31,6 +33,9 @@ inline constexpr std::string_view kPrintDialogPrompt = "打印以下数据吗？
 inline constexpr std::string_view kPrintDialogExplanation = "  选择相应选项，则打印相应的部分。";
 inline constexpr std::string_view kPrintCurveNodeText = "曲线图";
 inline constexpr std::string_view kPrintListNodeText = "数据列表";
+// The tree's own node for the summary block, after the channels; checked at first.
+inline constexpr std::string_view kPrintSummaryNodeText = "统计汇总";
+inline constexpr std::string_view kPrintSummaryKey = "统计汇总";
 inline constexpr std::string_view kPrintFontButton = "设置打印字体";
 inline constexpr std::string_view kPrintFontDialogTitle = "选择打印字体";
 inline constexpr std::string_view kPrinterDialogTitle = "选择打印机";
@@ -65,6 +70,8 @@ class PrintDialogModel {
   public:
     ReportFont printFont = defaultPrintFont();
     bool confirmed = false;  // closed with "确定"
+    // The summary block after the properties: a node of its own, without children.
+    PrintTreeNode summary{std::string(kPrintSummaryKey), std::string(kPrintSummaryNodeText), true};
 
     // Adds a channel: the top node (checked when both flags are) and its two children.
     // A key already in the tree adds nothing and returns false.
@@ -73,8 +80,8 @@ class PrintDialogModel {
     // false, leaving the flags alone, for an unknown key.
     bool getValue(std::string_view key, bool& printCurve, bool& printList) const;
     // The operator checks or unchecks a node: a top node passes its state to both
-    // children; a child checks its parent exactly when both children are checked.
-    // Returns false for an unknown key.
+    // children; a child checks its parent exactly when both children are checked; the
+    // summary node is on its own. Returns false for an unknown key.
     bool setChecked(std::string_view key, bool checked);
 
     const std::vector<PrintTreeChannel>& channels() const { return channels_; }
@@ -109,6 +116,9 @@ struct ReportOptions {
     ChartOptions chart;                    // the window's scale and trend switches
     std::optional<DateTime> printTime;     // the header's print time; the PC clock if unset
     std::string softwareVersionLabel = std::string(kSoftwareVersionLabel);
+    // The summary block of every channel over the window's view, after the properties.
+    bool printSummary = true;
+    double activationEnergy = kDefaultActivationEnergy;  // kJ/mol
 };
 
 // Page units: margin, the extent of the printable area and the chart block.

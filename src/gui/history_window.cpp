@@ -23,6 +23,7 @@
 #include "data/data_grid.h"
 #include "gui/chart_widget.h"
 #include "gui/document_flows.h"
+#include "gui/summary_panel.h"
 #include "workstation/document_flows.h"
 #include "workstation/workstation.h"
 
@@ -97,6 +98,7 @@ HistoryWindow::HistoryWindow(Workstation& workstation, int documentIndex, QWidge
     tabs_->setObjectName(QStringLiteral("TabStrip1"));
     tabs_->addTab(QStringLiteral("曲线图"));
     tabs_->addTab(QStringLiteral("数据列表"));
+    tabs_->addTab(QStringLiteral("统计汇总"));
     tabs_->setExpanding(false);
     layout->addWidget(tabs_);
 
@@ -122,6 +124,9 @@ HistoryWindow::HistoryWindow(Workstation& workstation, int documentIndex, QWidge
     grid_->installEventFilter(this);
     pages_->addWidget(grid_);
 
+    summary_ = new SummaryPanel(workstation.settingsStore(), pages_);
+    pages_->addWidget(summary_);
+
     channelList_ = new QTreeWidget(splitter_);
     channelList_->setObjectName(QStringLiteral("ListViewParam"));
     channelList_->setToolTip(QString::fromUtf8(kChannelListToolTip));
@@ -140,6 +145,10 @@ HistoryWindow::HistoryWindow(Workstation& workstation, int documentIndex, QWidge
 
     connect(tabs_, &QTabBar::currentChanged, this, &HistoryWindow::showTab);
     connect(chart_, &ChartWidget::redrawn, this, &HistoryWindow::refreshChannelList);
+    // The summary follows the view as the statistics do.
+    connect(chart_, &ChartWidget::redrawn, this, [this] { summary_->refresh(document()); });
+    connect(summary_, &SummaryPanel::energyChanged, this,
+            [this] { summary_->refresh(document()); });
     connect(chart_, &ChartWidget::readOutChanged, this, &HistoryWindow::showReadOut);
     connect(channelList_, &QTreeWidget::itemChanged, this, &HistoryWindow::channelItemChanged);
     connect(channelList_, &QTreeWidget::itemDoubleClicked, this,
@@ -297,7 +306,12 @@ void HistoryWindow::copyGridSelection() {
 }
 
 void HistoryWindow::showTab(int index) {
-    pages_->setCurrentIndex(index == 1 ? 1 : 0);
+    if (index == 2) summary_->refresh(document());
+    pages_->setCurrentIndex(index == 1 || index == 2 ? index : 0);
+}
+
+double HistoryWindow::activationEnergy() const {
+    return summary_->activationEnergy();
 }
 
 bool HistoryWindow::eventFilter(QObject* watched, QEvent* event) {

@@ -1,6 +1,6 @@
 #pragma once
 // The history window (frmData): one recording of one logger as a curve chart, a data
-// grid and a channel list. A thin view of the HistoryDocument the workstation holds:
+// grid, a quality summary and a channel list. A thin view of the HistoryDocument the workstation holds:
 // the chart's scene, the list's rows and the grid's cells all come from the core.
 
 #include <QAbstractTableModel>
@@ -30,6 +30,7 @@ struct HistoryWindow;
 namespace tarvo::gui {
 
 class ChartWidget;
+class SummaryPanel;
 
 // The data grid: cells are built on demand from the document, so a grid of 65,535
 // records opens at once. Row r of the model is record r + 1; the column headers are
@@ -89,6 +90,9 @@ class HistoryWindow : public QWidget {
     QTreeWidget* channelList() const { return channelList_; }
     QTableView* dataGrid() const { return grid_; }
     QTabBar* tabs() const { return tabs_; }
+    SummaryPanel* summaryPanel() const { return summary_; }
+    // The activation energy of the summary tab (kJ/mol), also the printed report's.
+    double activationEnergy() const;
 
   protected:
     void closeEvent(QCloseEvent* event) override;
@@ -115,6 +119,7 @@ class HistoryWindow : public QWidget {
     DataGridModel* gridModel_ = nullptr;
     QSplitter* splitter_ = nullptr;
     QTreeWidget* channelList_ = nullptr;
+    SummaryPanel* summary_ = nullptr;
     bool fillingList_ = false;
 };
 

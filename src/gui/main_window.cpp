@@ -452,7 +452,7 @@ void MainWindow::printActive() {
     const QPointer<QMdiSubWindow> frame = historyWindows_[static_cast<std::size_t>(active.index)];
     auto* window = frame ? qobject_cast<HistoryWindow*>(frame->widget()) : nullptr;
     if (!window) return;
-    printHistoryDocument(*doc, window->chart()->options(), this);
+    printHistoryDocument(*doc, window->chart()->options(), this, window->activationEnergy());
 }
 
 // The manual in help/ beside the program, in the desktop's viewer; nothing is said

@@ -100,6 +100,7 @@ void PrintDialog::buildTree() {
         tree_->addTopLevelItem(top);
         top->setExpanded(true);
     }
+    tree_->addTopLevelItem(newNode(model_.summary));
     syncing_ = false;
 }
 
@@ -124,6 +125,8 @@ void PrintDialog::syncTree() {
                 it->setCheckState(0, node->checked ? Qt::Checked : Qt::Unchecked);
         }
     }
+    if (QTreeWidgetItem* it = item(model_.summary.key))
+        it->setCheckState(0, model_.summary.checked ? Qt::Checked : Qt::Unchecked);
     syncing_ = false;
 }
 

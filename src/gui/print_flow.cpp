@@ -26,7 +26,8 @@ class WaitCursor {
 
 }  // namespace
 
-bool printHistoryDocument(HistoryDocument& doc, const ChartOptions& chart, QWidget* parent) {
+bool printHistoryDocument(HistoryDocument& doc, const ChartOptions& chart, QWidget* parent,
+                          double activationEnergy) {
     if (!doc.loaded || doc.channels.empty()) return false;
     const auto choices = PrintDialog::choose(printDialogFor(doc), parent);
     if (!choices) return false;
@@ -50,6 +51,8 @@ bool printHistoryDocument(HistoryDocument& doc, const ChartOptions& chart, QWidg
     ReportOptions options;
     options.font = choices->printFont;
     options.chart = chart;
+    options.printSummary = choices->summary.checked;
+    options.activationEnergy = activationEnergy;
     const WaitCursor hourglass;
     return printReport(printer, doc, options) > 0;
 }

@@ -3,6 +3,7 @@
 // printer ("选择打印机"; a PDF file when the operator picks printing to a file), then the
 // report on it under the hourglass.
 
+#include "data/channel_summary.h"
 #include "data/chart_model.h"
 #include "data/history_document.h"
 
@@ -14,6 +15,8 @@ namespace tarvo::gui {
 // as it closes with "确定", whether or not a printer is then chosen. Returns true when a
 // report was printed; false when a dialog was cancelled, the document has nothing to
 // print, or the printer failed (which is not reported).
-bool printHistoryDocument(HistoryDocument& doc, const ChartOptions& chart, QWidget* parent);
+// The report's summary block uses `activationEnergy` (kJ/mol).
+bool printHistoryDocument(HistoryDocument& doc, const ChartOptions& chart, QWidget* parent,
+                          double activationEnergy = kDefaultActivationEnergy);
 
 }  // namespace tarvo::gui

@@ -118,6 +118,8 @@ class Workstation : public EngineListener, public HistorySink, public LiveSample
 
     // nullptr: nobody watches (the default).
     void setView(WorkstationView* view);
+    // The settings store, for the few settings a window keeps itself.
+    SettingsStore& settingsStore() { return store_; }
 
     // ---- start-up and shutdown ----
     // Loads the settings and names, runs the enabling, shows the empty pane and the

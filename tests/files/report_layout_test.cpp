@@ -151,9 +151,11 @@ HistoryDocument twoChannels(int records = 20) {
                        channelOf(2, "湿度", "%RH", series(records, 50, 0.5f))});
 }
 
+// The report without the summary block, whose own tests turn it on.
 ReportOptions fixedOptions() {
     ReportOptions o;
     o.printTime = makeDateTime(2006, 3, 8, 10, 0, 0);
+    o.printSummary = false;
     return o;
 }
 
@@ -308,6 +310,41 @@ TEST(ReportLayout, HeaderPropertiesAndChannelFiguresReadInOrder) {
     EXPECT_EQ(t.back(), "2");
 }
 
+TEST(ReportLayout, SummaryBlockFollowsThePropertiesWithEveryChannelsFigures) {
+    ReportOptions options = fixedOptions();
+    options.printSummary = true;
+    const Printed p = print(twoChannels(), options);
+    const std::vector<std::string> t = p.painter.texts();
+    const std::size_t block = indexOf(t, "统计汇总   活化能:83.144 kJ/mol");
+    ASSERT_EQ(block, 8u);  // right after the properties
+    EXPECT_TRUE(p.painter.findText(t[block])->font.bold);
+    // 10, 11, … 29 ℃ against 5..25: above from record 17 (11:40) to one interval after
+    // the last (12:20); the humidity channel lies above its limits throughout.
+    const std::vector<std::string> lines(t.begin() + static_cast<long>(block) + 1,
+                                         t.begin() + static_cast<long>(block) + 9);
+    EXPECT_EQ(lines, (std::vector<std::string>{
+                         "通道0   单位:℃   记录数:20   平均动力学温度:21.24",
+                         "最小值:10.00   最大值:29.00   平均值:19.50   报警下限:5.00   报警上限:25.00",
+                         "超上限时间(秒):2400   低于下限时间(秒):0   超限次数:1",
+                         "最长超限开始:2006-3-7 11:40:00   最长超限结束:2006-3-7 12:20:00   "
+                         "最长超限时长(秒):2400",
+                         "通道2   单位:%RH   记录数:20   平均动力学温度:-",
+                         "最小值:50.00   最大值:59.50   平均值:54.75   报警下限:5.00   报警上限:25.00",
+                         "超上限时间(秒):12000   低于下限时间(秒):0   超限次数:1",
+                         "最长超限开始:2006-3-7 9:00:00   最长超限结束:2006-3-7 12:20:00   "
+                         "最长超限时长(秒):12000",
+                     }));
+    EXPECT_EQ(t[block + 9], "通道0");  // the channel blocks follow
+
+    // Unchecked in the print dialog: no block.
+    PrintDialogModel dialog = printDialogFor(twoChannels());
+    EXPECT_TRUE(dialog.summary.checked);
+    EXPECT_TRUE(dialog.setChecked(kPrintSummaryKey, false));
+    EXPECT_FALSE(dialog.summary.checked);
+    options.printSummary = dialog.summary.checked;
+    EXPECT_EQ(print(twoChannels(), options).painter.texts(), print(twoChannels()).painter.texts());
+}
+
 TEST(ReportLayout, StyledTextsUseTheBoldPrintFontAndNinePointTimes) {
     ReportOptions options = fixedOptions();
     options.font = {"仿宋", 11, false};
@@ -341,12 +378,14 @@ TEST(ReportLayout, PagesBreakBeforeABlockThatWouldRunIntoTheFoot) {
 }
 
 TEST(ReportLayout, NothingButThePageNumberIsDrawnBelowTheFootAndBlocksKeep350Units) {
+    for (const bool summary : {false, true})
     for (const double points : {1.0, 4.0, 9.0, 14.0, 24.0, 40.0}) {
         std::vector<ChannelRecord> channels;
         for (std::int16_t c = 0; c < 8; ++c)
             channels.push_back(channelOf(c, "温度", "℃", series(400, 1, 0.25f)));
         ReportOptions options = fixedOptions();
         options.font.pointSize = points;
+        options.printSummary = summary;
         const Printed p = print(documentOf(std::move(channels)), options);
         int newPages = 0;
         for (const Drawn& d : p.painter.drawn) {

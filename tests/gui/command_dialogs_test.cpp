@@ -388,7 +388,11 @@ TEST(PrintDialog, ShowsOneNodePerChannelWithItsTwoChildren) {
     EXPECT_EQ(dialog.windowTitle(), "打印选项");
     EXPECT_EQ(dialog.width(), 5628 / 15);
     QTreeWidget* tree = dialog.tree();
-    ASSERT_EQ(tree->topLevelItemCount(), 2);
+    ASSERT_EQ(tree->topLevelItemCount(), 3);
+    // After the channels, the summary block's own node, checked and without children.
+    EXPECT_EQ(tree->topLevelItem(2)->text(0), "统计汇总");
+    EXPECT_EQ(tree->topLevelItem(2)->childCount(), 0);
+    EXPECT_EQ(checkOf(dialog, "统计汇总"), Qt::Checked);
     EXPECT_EQ(tree->topLevelItem(0)->text(0), "通道0:温度");
     EXPECT_EQ(tree->topLevelItem(1)->text(0), "通道2:湿度");
     ASSERT_EQ(tree->topLevelItem(1)->childCount(), 2);

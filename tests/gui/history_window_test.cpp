@@ -42,6 +42,7 @@
 #include "gui/document_flows.h"
 #include "gui/resize_by_date_dialog.h"
 #include "gui/save_choice_dialog.h"
+#include "gui/summary_panel.h"
 #include "link/link_fakes.h"
 #include "link/virtual_timers.h"
 #include "sim/sim_config.h"
@@ -236,6 +237,58 @@ TEST_F(HistoryWindowTest, TheChannelListShowsEachChannelInItsColourWithItsStatis
     EXPECT_EQ(list->topLevelItem(1)->text(0), "通道2");
     EXPECT_EQ(first->checkState(0), Qt::Checked);
     EXPECT_EQ(first->foreground(5).color(), toQColor(w.document()->channels[0].color));
+}
+
+TEST_F(HistoryWindowTest, TheSummaryTabFollowsTheViewAndKeepsTheEnergyInTheStore) {
+    // Channel 0 counts 20 … 29 ℃ against limits 22..27: two records below at the start
+    // (20 min), two above at the end (20 min, the last lasting one more interval).
+    std::vector<ChannelRecord> channels = fileChannels(10);
+    channels[0].alarmLow = 22;
+    channels[0].alarmHigh = 27;
+    ASSERT_TRUE(writeLoggerDataFile(folder / "limits.orx", channels));
+    const auto index = ws.openDocument(folder / "limits.orx");
+    ASSERT_TRUE(index);
+    HistoryWindow& w = show(*index);
+
+    ASSERT_EQ(w.tabs()->count(), 3);
+    EXPECT_EQ(w.tabs()->tabText(2), "统计汇总");
+    w.tabs()->setCurrentIndex(2);
+    settle();
+    EXPECT_TRUE(w.summaryPanel()->isVisible());
+    QTreeWidget* table = w.summaryPanel()->table();
+    ASSERT_EQ(table->topLevelItemCount(), 2);
+    EXPECT_EQ(table->headerItem()->text(8), "超上限时间(秒)");
+    const QTreeWidgetItem* first = table->topLevelItem(0);
+    EXPECT_EQ(first->text(0), "通道0");
+    EXPECT_EQ(first->text(2), "10");
+    EXPECT_EQ(first->text(8), "1200");
+    EXPECT_EQ(first->text(9), "1200");
+    EXPECT_EQ(first->text(10), "2");
+    EXPECT_EQ(table->topLevelItem(1)->text(8), "-");  // no limits on channel 2
+    EXPECT_EQ(table->topLevelItem(1)->text(14), "-");  // and not in ℃
+    EXPECT_EQ(first->foreground(3).color(), w.channelList()->topLevelItem(0)->foreground(3).color());
+    const QString mkt = first->text(14);
+
+    // Zoomed to records 1..5: nothing above any more.
+    w.document()->view.viewStart = 1;
+    w.document()->view.viewEnd = 5;
+    w.chart()->redrawNow();
+    EXPECT_EQ(first->text(2), "5");
+    EXPECT_EQ(first->text(8), "0");
+    EXPECT_EQ(first->text(10), "1");
+
+    QLineEdit* energy = w.summaryPanel()->energyEdit();
+    EXPECT_EQ(energy->text(), "83.144");
+    energy->setText("60");
+    emit energy->editingFinished();
+    EXPECT_EQ(store.read("ProgramSetting", "ActivationEnergy"), "60");
+    EXPECT_NE(first->text(14), mkt);
+    energy->setText("warm");
+    emit energy->editingFinished();
+    EXPECT_EQ(energy->text(), "60");  // refused: the energy in use stays
+    EXPECT_EQ(w.activationEnergy(), 60.0);
+    // A window opened later starts from the stored energy.
+    EXPECT_EQ(show(*index).activationEnergy(), 60.0);
 }
 
 TEST_F(HistoryWindowTest, UncheckingARowHidesItsCurveAndCheckingShowsItAgain) {
