@@ -14,6 +14,10 @@ namespace {
 
 enum class Side { Within, Above, Below };
 
+Side sideOf(float value, float low, float high) {
+    return value > high ? Side::Above : value < low ? Side::Below : Side::Within;
+}
+
 std::int64_t wholeSeconds(DateTime from, DateTime to) {
     const double seconds = (to - from) * kSecondsPerDay;
     if (!(seconds > 0)) return 0;  // backwards or not a number
@@ -29,7 +33,7 @@ class ExcursionCounter {
     ExcursionCounter(float low, float high) : low_(low), high_(high) {}
 
     void add(float value, DateTime time) {
-        const Side side = value > high_ ? Side::Above : value < low_ ? Side::Below : Side::Within;
+        const Side side = sideOf(value, low_, high_);
         if (side == current_) return;
         if (current_ != Side::Within) close(time);
         current_ = side;
@@ -149,6 +153,24 @@ std::vector<ChannelSummary> summarizeChannels(const std::vector<ChannelRecord>& 
         out.push_back(summarizeChannel(r, from, to, activationEnergy));
     }
     return out;
+}
+
+std::vector<ExcursionRun> excursionRuns(const ChannelRecord& record, std::int64_t from,
+                                        std::int64_t to) {
+    std::vector<ExcursionRun> runs;
+    if (!limitsApply(record)) return runs;
+    from = std::max<std::int64_t>(from, 1);
+    to = std::min(to, static_cast<std::int64_t>(record.values.size()));
+    Side current = Side::Within;
+    for (std::int64_t k = from; k <= to; ++k) {
+        const Side side =
+            sideOf(record.values[static_cast<std::size_t>(k - 1)], record.alarmLow, record.alarmHigh);
+        if (side == current) continue;
+        if (current != Side::Within) runs.back().end = k;
+        if (side != Side::Within) runs.push_back({k, to + 1, side == Side::Above});
+        current = side;
+    }
+    return runs;
 }
 
 std::vector<ChannelSummary> summarizeView(const HistoryDocument& doc, double activationEnergy) {

@@ -83,6 +83,18 @@ std::vector<ChannelSummary> summarizeChannels(const std::vector<ChannelRecord>& 
                                               std::int64_t from, std::int64_t to,
                                               double activationEnergy = kDefaultActivationEnergy);
 
+// The excursions of records `from`..`to` (clamped as above) by record number: records
+// first..end−1 lie beyond the limit, `end` being the first record after them, or to + 1
+// when the excursion runs to the end of the range. None when the limits do not apply.
+struct ExcursionRun {
+    std::int64_t first = 0;
+    std::int64_t end = 0;
+    bool above = false;  // above the high limit, else below the low limit
+    bool operator==(const ExcursionRun&) const = default;
+};
+std::vector<ExcursionRun> excursionRuns(const ChannelRecord& record, std::int64_t from,
+                                        std::int64_t to);
+
 // Every channel of a history document over the records its chart shows (a fresh view,
 // still all 0, stands for the home view): what the window's summary tab and the printed
 // report show.

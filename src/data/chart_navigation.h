@@ -27,8 +27,8 @@ enum class MouseMode : std::int32_t {
     ShowData = 0,
     Drag = 1,
     Zoom = 2,
-    AlarmPart = 4,   // selects the cross pointer; nothing else is attached to it
-    MoveToTime = 5,  // likewise
+    AlarmPart = 4,   // the cross pointer; the chart shows the excursion bands
+    MoveToTime = 5,  // selects the cross pointer; nothing else is attached to it
 };
 
 enum class MousePointer { Cross, OpenHand, GrabbingHand, Magnifier, MagnifierPressed };

@@ -23,6 +23,9 @@ namespace tarvo::gui {
 
 namespace {
 
+// Opacity of an excursion band over the background (of 255).
+constexpr int kBandAlpha = 56;
+
 // The panel's layout in pixels (15 twips each). The plot sits 240 twips from the left
 // and 450 from the top; the mode buttons stand right-aligned 120 twips from the right
 // edge at the top. Under the plot: a line for the time labels, the scroll bar (240
@@ -92,11 +95,17 @@ MouseButton buttonOf(Qt::MouseButton button) {
 
 }  // namespace
 
-void paintChartScene(QPainter& painter, const ChartScene& scene, const QFont& labelFont) {
+void paintChartScene(QPainter& painter, const ChartScene& scene, const QFont& labelFont,
+                     std::span<const ChartBand> bands) {
     const QRectF plot = qrect(scene.plot);
     painter.save();
     painter.fillRect(plot, toQColor(scene.background));
     painter.setClipRect(plot);
+    for (const ChartBand& band : bands) {
+        QColor light = toQColor(band.colour);
+        light.setAlpha(kBandAlpha);
+        painter.fillRect(qrect(band.rect), light);
+    }
     painter.setRenderHint(QPainter::Antialiasing, true);
     for (const ChartPolyline& line : scene.lines)
         paintChartPolyline(painter, line, toQColor(line.colour));
@@ -261,6 +270,9 @@ void ChartWidget::redrawNow() {
     }
     if (auto scene = redrawChart(*doc, geometry(), options_)) {
         scene_ = std::move(*scene);
+        bands_.clear();
+        if (doc->view.mouseMode == static_cast<std::int32_t>(MouseMode::AlarmPart))
+            bands_ = excursionBands(*doc, *scene_, options_.scale);
         surface_.take(*scene_);
         settingScrollBar_ = true;
         scrollBar_->setRange(scene_->scrollBar.minimum, scene_->scrollBar.maximum);
@@ -296,7 +308,7 @@ void ChartWidget::paintEvent(QPaintEvent*) {
         painter.drawRect(plot.adjusted(-1, -1, 0, 0));
         return;
     }
-    paintChartScene(painter, *scene_, labelFont_);
+    paintChartScene(painter, *scene_, labelFont_, bands_);
     // The cursor line and the rubber band invert what lies under them, so they show on
     // any background.
     painter.setClipRect(qrect(scene_->plot));
@@ -353,8 +365,13 @@ void ChartWidget::plotDoubleClick() {
 
 void ChartWidget::modeButtonClicked(int index) {
     HistoryDocument* doc = document_();
+    const std::int32_t before = doc ? doc->view.mouseMode : 0;
     if (doc) apply(pressModeButton(*doc, surface_, index));
     syncModeButtons();
+    // The bands come and go with the "显示报警部分" mode.
+    constexpr auto alarmPart = static_cast<std::int32_t>(MouseMode::AlarmPart);
+    doc = document_();
+    if (doc && (before == alarmPart) != (doc->view.mouseMode == alarmPart)) requestRedraw();
 }
 
 void ChartWidget::syncModeButtons() {

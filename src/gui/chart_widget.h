@@ -13,11 +13,13 @@
 #include <array>
 #include <functional>
 #include <optional>
+#include <span>
 #include <vector>
 
 #include "core/codecs.h"
 #include "data/chart_model.h"
 #include "data/chart_navigation.h"
+#include "data/excursion_bands.h"
 #include "data/history_document.h"
 #include "gui/colours.h"
 
@@ -38,7 +40,9 @@ namespace tarvo::gui {
 // `labelFont`) clipped to the plot, its frame and the time labels under it (in the
 // painter's font). A time label that would run past the plot's right edge is moved
 // left to end there.
-void paintChartScene(QPainter& painter, const ChartScene& scene, const QFont& labelFont);
+// `bands` lie on the background, under the curves, lightened.
+void paintChartScene(QPainter& painter, const ChartScene& scene, const QFont& labelFont,
+                     std::span<const ChartBand> bands = {});
 
 class ChartWidget : public QWidget {
     Q_OBJECT
@@ -59,6 +63,7 @@ class ChartWidget : public QWidget {
     const ChartOptions& options() const { return options_; }
     const ChartSurface& surface() const { return surface_; }
     const std::optional<ChartScene>& scene() const { return scene_; }
+    const std::vector<ChartBand>& bands() const { return bands_; }
     // Where the plot surface lies in this widget.
     QRect plotRect() const;
     // Panel coordinates to the plot's own (sample index, plot space) by the last redraw.
@@ -107,6 +112,8 @@ class ChartWidget : public QWidget {
     ChartOptions options_;
     ChartSurface surface_;
     std::optional<ChartScene> scene_;
+    // The excursion bands of the scene, in the "显示报警部分" mode only.
+    std::vector<ChartBand> bands_;
     QFont labelFont_;  // the axis labels: smaller than the panel's, the axes stand close
     QTimer redrawTimer_;
     bool redrawPending_ = false;

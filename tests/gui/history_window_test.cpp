@@ -291,6 +291,39 @@ TEST_F(HistoryWindowTest, TheSummaryTabFollowsTheViewAndKeepsTheEnergyInTheStore
     EXPECT_EQ(show(*index).activationEnergy(), 60.0);
 }
 
+TEST_F(HistoryWindowTest, TheAlarmPartModeShowsTheExcursionsAsBandsInTheChannelsColour) {
+    std::vector<ChannelRecord> channels = fileChannels(10);
+    channels[0].alarmLow = 22;
+    channels[0].alarmHigh = 27;
+    channels[0].rangeHigh = 40;  // the bands fill a good part of the plot
+    ASSERT_TRUE(writeLoggerDataFile(folder / "limits.orx", channels));
+    const auto index = ws.openDocument(folder / "limits.orx");
+    ASSERT_TRUE(index);
+    HistoryWindow& w = show(*index);
+    ChartWidget* chart = w.chart();
+    EXPECT_TRUE(chart->bands().empty());
+
+    chart->modeButton(4)->click();
+    settle();
+    chart->redrawNow();
+    ASSERT_EQ(chart->bands().size(), 2u);  // below at the start, above at the end
+    EXPECT_EQ(chart->bands()[0].colour, w.document()->channels[0].color);
+    // The band lies under the curve, lightened towards the background.
+    const QImage picture = chart->grab().toImage();
+    const DeviceRect band = chart->bands()[0].rect;
+    // Just under the low limit at the first sample: the curve (at 20) lies lower.
+    ASSERT_GT(band.height, 10);
+    const QColor inside = picture.pixelColor(static_cast<int>(band.left + 2),
+                                             static_cast<int>(band.top + 3));
+    EXPECT_NE(inside, QColor(Qt::white));
+    EXPECT_GT(inside.lightness(), toQColor(chart->bands()[0].colour).lightness());
+
+    chart->modeButton(0)->click();
+    settle();
+    chart->redrawNow();
+    EXPECT_TRUE(chart->bands().empty());
+}
+
 TEST_F(HistoryWindowTest, UncheckingARowHidesItsCurveAndCheckingShowsItAgain) {
     HistoryWindow& w = openFile(10);
     ASSERT_TRUE(w.chart()->scene());
