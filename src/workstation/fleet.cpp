@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "core/date_time.h"
+#include "core/text_format.h"
 #include "data/channel_list.h"
 #include "files/file_names.h"
 #include "link/parameter_decoder.h"
@@ -75,6 +76,70 @@ std::filesystem::path collectFileName(const std::filesystem::path& dir, std::str
                   t.hour, t.minute, t.second);
     return dir / pathFromText(fileNamePart(name) + "_" + std::to_string(address) + "_" + stamp +
                               "." + std::string(extension));
+}
+
+CollectOptions loadCollectChoice(const SettingsStore& store) {
+    CollectOptions options;
+    if (const auto folder = store.read("ProgramSetting", "CollectFolder")) {
+        options.outDir = pathFromText(*folder);
+    }
+    if (const auto formats = store.read("ProgramSetting", "CollectFormats")) {
+        std::vector<std::string> chosen;
+        std::string_view rest = *formats;
+        while (!rest.empty()) {
+            const auto comma = rest.find(',');
+            const std::string part(rest.substr(0, comma));
+            if (part == "orx" || part == "csv" || part == "txt" || part == "doc" || part == "mdb")
+                chosen.push_back(part);
+            if (comma == std::string_view::npos) break;
+            rest.remove_prefix(comma + 1);
+        }
+        if (!chosen.empty()) options.formats = chosen;
+    }
+    return options;
+}
+
+void saveCollectChoice(SettingsStore& store, const CollectOptions& options) {
+    std::string formats;
+    for (const std::string& f : options.formats) formats += (formats.empty() ? "" : ",") + f;
+    store.write("ProgramSetting", "CollectFolder", pathText(options.outDir));
+    store.write("ProgramSetting", "CollectFormats", formats);
+}
+
+std::vector<FleetRow> fleetRows(const std::vector<FleetLogger>& loggers) {
+    std::vector<FleetRow> rows;
+    for (const FleetLogger& l : loggers) {
+        FleetRow r;
+        r.address = l.address;
+        r.addressText = std::to_string(l.address);
+        r.name = l.name;
+        r.failed = l.failed;
+        if (l.found || l.params.totalSpace > 0) {
+            LoggerParameters p = l.params;
+            r.model = p.modelPassword;
+            r.recording = p.workStatus == kWorkRecording;
+            r.workStatus = workStatusText(p.workStatus);
+            r.records = std::to_string(p.recordCount);
+            if (p.totalSpace > 0) {
+                r.memoryUsed = formatNumber(
+                    std::min(1.0, static_cast<double>(p.recordCount) / p.totalSpace),
+                    NumberFormat::Percent2);
+            }
+            r.clockOffset = std::to_string(l.clockOffsetSeconds);
+            r.clockOffsetWrong = l.clockOffsetBeyondTolerance;
+        }
+        if (l.collectedAt) r.lastCollected = generalDateText(*l.collectedAt);
+        if (!l.files.empty()) r.file = pathText(l.files.front());
+        if (l.failed) {
+            r.result = l.error;
+        } else if (l.lastWork == FleetWork::Collect) {
+            r.result = kFleetCollected;
+        } else if (l.lastWork == FleetWork::Scan) {
+            r.result = kFleetFound;
+        }
+        rows.push_back(std::move(r));
+    }
+    return rows;
 }
 
 Answer Fleet::Answers::show(const Message& message) {
@@ -268,10 +333,12 @@ void Fleet::probeEnded() {
         takeParameters(logger);
         logger.failed = false;
         logger.error.clear();
+        logger.lastWork = FleetWork::Scan;
         foundOrder_.push_back(current_);
     } else if (auto it = loggers_.find(current_); it != loggers_.end()) {
         // Known from an earlier scan, silent now.
         it->second.found = false;
+        it->second.lastWork = FleetWork::Scan;
         fail(it->second, r.message);
     }
     ++progress_.done;
@@ -289,6 +356,7 @@ void Fleet::nextCollect() {
     progress_.address = current_;
     collectOrder_.push_back(current_);
     FleetLogger& logger = entry(current_);
+    logger.lastWork = FleetWork::Collect;
     logger.failed = false;
     logger.error.clear();
     logger.files.clear();

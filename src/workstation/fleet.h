@@ -14,6 +14,7 @@
 // database; one logger's failure is recorded and the next is collected. Cancelling
 // stops once the exchange under way has ended in order.
 
+#include <array>
 #include <filesystem>
 #include <map>
 #include <optional>
@@ -35,6 +36,8 @@ namespace tarvo {
 inline constexpr std::string_view kNoLoggerFound = "没有找到记录仪。";
 inline constexpr std::string_view kFleetFailed = "失败";
 
+enum class FleetWork { None, Scan, Collect };
+
 // What is known of one logger of the line, as the fleet view and the command line
 // show it.
 struct FleetLogger {
@@ -49,7 +52,8 @@ struct FleetLogger {
     std::optional<DateTime> collectedAt;  // PC time at the end of its upload
     int records = 0;
     std::vector<std::filesystem::path> files;
-    // How the last operation on it ended: empty on success, else the message.
+    // The last operation on it and how it ended (the message when it failed).
+    FleetWork lastWork = FleetWork::None;
     bool failed = false;
     std::string error;
 };
@@ -60,8 +64,6 @@ struct CollectOptions {
     std::string database;                     // empty: no database append
     bool setWrongClocks = false;              // Yes to the clock question
 };
-
-enum class FleetWork { None, Scan, Collect };
 
 struct FleetProgress {
     int done = 0;   // addresses (scan) or loggers (collect) finished
@@ -78,6 +80,35 @@ std::string fileNamePart(std::string_view name);
 // DIR/NAME_A_yyyyMMdd-HHmmss.EXT
 std::filesystem::path collectFileName(const std::filesystem::path& dir, std::string_view name,
                                       int address, DateTime at, std::string_view extension);
+
+// The last folder and formats chosen for a collect, kept in the settings store
+// (section "ProgramSetting", keys "CollectFolder" and "CollectFormats" as "orx,csv").
+CollectOptions loadCollectChoice(const SettingsStore& store);
+void saveCollectChoice(SettingsStore& store, const CollectOptions& options);
+
+// The fleet view's list: one row per logger the fleet knows of, by address.
+struct FleetRow {
+    int address = 0;
+    std::string addressText;
+    std::string name;
+    std::string model;
+    std::string workStatus;
+    bool recording = false;  // blue; red when stopped
+    std::string records;
+    std::string memoryUsed;  // records stored of the total space, "#0.00%"
+    std::string clockOffset;  // seconds
+    bool clockOffsetWrong = false;  // beyond the clock tolerance (red)
+    std::string lastCollected;
+    std::string file;  // the first file written by the last collect
+    std::string result;
+    bool failed = false;
+};
+inline constexpr std::array<std::string_view, 10> kFleetColumns = {
+    "地址", "名称", "型号", "工作状态", "记录次数", "已用空间", "时钟偏差(秒)", "最后上传", "文件", "结果",
+};
+inline constexpr std::string_view kFleetFound = "已找到";
+inline constexpr std::string_view kFleetCollected = "上传成功";
+std::vector<FleetRow> fleetRows(const std::vector<FleetLogger>& loggers);
 
 class Fleet : private HistorySink {
   public:

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "core/memory_settings_store.h"
 #include "files/scratch_folder.h"
 #include "link/link_fakes.h"
 #include "link/virtual_timers.h"
@@ -204,6 +205,48 @@ TEST_F(FleetTest, CancelStopsOnceTheExchangeUnderWayHasEnded) {
     EXPECT_EQ(fleet->logger(1)->files.size(), 1u);
     EXPECT_TRUE(framesTo(2).empty());
     EXPECT_FALSE(port->isOpen());
+}
+
+TEST_F(FleetTest, TheViewsRowsShowWhatTheLastScanAndCollectFound) {
+    testing::ScratchFolder dir;
+    SimConfig stopped = smallLogger(4);
+    stopped.workStatus = kWorkStopped;
+    stopped.clockOffsetSeconds = -7200;
+    start({smallLogger(1), stopped});
+    ASSERT_TRUE(fleet->scan(1, 5));
+    ASSERT_TRUE(run());
+    ASSERT_TRUE(fleet->collect({4, 5}, {dir.path(), {"csv"}, {}, false}));
+    ASSERT_TRUE(run());
+    const auto rows = fleetRows(fleet->loggers());
+    ASSERT_EQ(rows.size(), 3u);
+    EXPECT_EQ(rows[0].addressText, "1");
+    EXPECT_EQ(rows[0].name, "记录仪1");
+    EXPECT_EQ(rows[0].workStatus, "正在记录");
+    EXPECT_TRUE(rows[0].recording);
+    EXPECT_EQ(rows[0].records, "48");
+    EXPECT_FALSE(rows[0].clockOffsetWrong);
+    EXPECT_EQ(rows[0].result, kFleetFound);
+    EXPECT_TRUE(rows[0].lastCollected.empty());
+    EXPECT_FALSE(rows[1].recording);
+    EXPECT_TRUE(rows[1].clockOffsetWrong);
+    EXPECT_EQ(rows[1].result, kFleetCollected);
+    EXPECT_FALSE(rows[1].lastCollected.empty());
+    EXPECT_EQ(rows[1].file.substr(rows[1].file.size() - 4), ".csv");
+    EXPECT_EQ(rows[1].memoryUsed, "2.34%");  // 48 of 2048 records
+    EXPECT_TRUE(rows[2].failed);
+    EXPECT_EQ(rows[2].result, std::string(kFailureText));
+    EXPECT_TRUE(rows[2].model.empty());
+}
+
+TEST(FleetChoice, FolderAndFormatsComeBackFromTheStore) {
+    MemorySettingsStore store;
+    EXPECT_EQ(loadCollectChoice(store).formats, std::vector<std::string>{"orx"});
+    saveCollectChoice(store, {"/data/loggers", {"csv", "mdb"}, {}, false});
+    const CollectOptions back = loadCollectChoice(store);
+    EXPECT_EQ(back.outDir, std::filesystem::path("/data/loggers"));
+    EXPECT_EQ(back.formats, (std::vector<std::string>{"csv", "mdb"}));
+    store.write("ProgramSetting", "CollectFormats", "pdf,,txt");
+    EXPECT_EQ(loadCollectChoice(store).formats, std::vector<std::string>{"txt"});
 }
 
 TEST(FleetAddresses, ListsAndRangesParseAndBadOnesAreRefused) {
