@@ -97,6 +97,7 @@ int main(int argc, char** argv) {
     tarvo::gui::MessageBoxMessenger messenger;
     tarvo::Workstation workstation(timers, port, messenger, *store);
     tarvo::gui::MainWindow window(workstation);
+    window.setSettingsStore(store);
     messenger.setParent(&window);
     window.show();
 

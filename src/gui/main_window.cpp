@@ -18,18 +18,22 @@
 #include <QProgressBar>
 #include <QSignalBlocker>
 #include <QStatusBar>
+#include <QTimer>
 #include <QToolBar>
 #include <QUrl>
 #include <QVBoxLayout>
 
 #include <algorithm>
 
+#include "files/file_names.h"
 #include "gui/about_dialog.h"
 #include "gui/chart_widget.h"
 #include "gui/clock_dialog.h"
+#include "gui/collect_dialog.h"
 #include "gui/command_icons.h"
 #include "gui/device_names_dialog.h"
 #include "gui/document_flows.h"
+#include "gui/fleet_window.h"
 #include "gui/history_window.h"
 #include "gui/live_settings_dialog.h"
 #include "gui/live_window.h"
@@ -69,6 +73,7 @@ MainWindow::MainWindow(Workstation& workstation, QWidget* parent)
     connect(mdi_, &QMdiArea::subWindowActivated, this, &MainWindow::subWindowActivated);
 
     buildCommands();
+    buildFleetCommands();
     buildToolbars();
     buildPane();
     buildStatusBar();
@@ -483,12 +488,23 @@ void MainWindow::commandEchoChanged() {
 }
 
 void MainWindow::enablingChanged() {
-    const CommandStates& states = ws_.commandStates();
+    CommandStates states = ws_.commandStates();
+    const bool fleetBusy = fleetRunning();
+    if (fleetBusy) {
+        // The fleet's exchanges follow one another: the rule sees one long exchange.
+        EnablingInputs in = ws_.enablingInputs();
+        in.busy = true;
+        states = commandEnabling(in);
+    }
     for (const CommandInfo& info : commandTable()) {
         actions_[slot(info.command)]->setEnabled(states.enabled(info.command));
     }
+    // Scanning and collecting may start where a connect may.
+    const bool fleetMayStart = !fleetBusy && states.enabled(Command::Connect);
+    scanAction_->setEnabled(fleetMayStart);
+    collectAction_->setEnabled(fleetMayStart);
     // The pane's "确定" writes the parameters once there are any to write.
-    pane_->setWriteEnabled(ws_.engine().flags().paramsAvailable);
+    pane_->setWriteEnabled(!fleetBusy && ws_.engine().flags().paramsAvailable);
 }
 
 void MainWindow::statusChanged() {
@@ -616,6 +632,10 @@ void MainWindow::subWindowActivated(QMdiSubWindow* window) {
         if (mdi_->subWindowList().isEmpty()) ws_.setActiveChild({});
         return;
     }
+    if (fleetFrame_ && window == fleetFrame_) {
+        ws_.setActiveChild({});
+        return;
+    }
     if (liveFrame_ && window == liveFrame_) {
         ws_.setActiveChild({ChildKind::Live, -1});
         return;
@@ -708,6 +728,117 @@ void MainWindow::changeEvent(QEvent* event) {
     } else {
         pleaseWait_->showNormal();
     }
+}
+
+// ---- the fleet -------------------------------------------------------------------
+
+void MainWindow::buildFleetCommands() {
+    fleet_ = std::make_unique<Fleet>(ws_.engine(), ws_.displayNames(), ws_.templates());
+    fleetTimer_ = new QTimer(this);
+    fleetTimer_->setInterval(50);
+    connect(fleetTimer_, &QTimer::timeout, this, &MainWindow::pollFleet);
+
+    QMenu* tools = menu(commandInfo(Command::Connect).menu);
+    tools->addSeparator();
+    scanAction_ = tools->addAction(QStringLiteral("扫描记录仪"));
+    scanAction_->setObjectName(QStringLiteral("keyToolScan"));
+    collectAction_ = tools->addAction(QStringLiteral("全部上传"));
+    collectAction_->setObjectName(QStringLiteral("keyToolCollect"));
+    connect(scanAction_, &QAction::triggered, this, &MainWindow::scanLine);
+    connect(collectAction_, &QAction::triggered, this, &MainWindow::chooseAndCollect);
+}
+
+FleetWindow* MainWindow::fleetWindow() const {
+    return fleetView_.data();
+}
+
+bool MainWindow::fleetRunning() const {
+    return fleet_ && fleet_->running();
+}
+
+FleetWindow* MainWindow::ensureFleetWindow() {
+    if (!fleetView_ || !fleetFrame_) {
+        fleetView_ = new FleetWindow;
+        fleetFrame_ = mdi_->addSubWindow(fleetView_);
+        fleetFrame_->setWindowIcon(programIcon());
+        // Wide enough for every column, at most the area's height.
+        fleetFrame_->resize(std::max(640, mdi_->width() - 20),
+                            std::clamp(mdi_->height() - 20, 240, 420));
+        connect(fleetView_, &FleetWindow::loggerActivated, this,
+                &MainWindow::fleetLoggerActivated);
+        connect(fleetView_, &FleetWindow::cancelClicked, this, [this] { fleet_->cancel(); });
+    }
+    fleetFrame_->show();
+    mdi_->setActiveSubWindow(fleetFrame_);
+    return fleetView_;
+}
+
+void MainWindow::scanLine() {
+    if (!scanAction_->isEnabled()) return;
+    ensureFleetWindow();
+    if (!fleet_->scan(kFirstDisplayAddress, kLastDisplayAddress)) return;
+    fleetTimer_->start();
+    refreshFleet();
+    enablingChanged();
+}
+
+void MainWindow::chooseAndCollect() {
+    if (!collectAction_->isEnabled()) return;
+    SettingsStore& store = settingsStore_ ? *settingsStore_ : runStore_;
+    const auto choice = CollectDialog::choose(loadCollectChoice(store), this);
+    if (!choice) return;
+    saveCollectChoice(store, *choice);
+    collectAll(*choice);
+}
+
+bool MainWindow::collectAll(const CollectOptions& options) {
+    if (!collectAction_->isEnabled()) return false;
+    if (!ensureFolder(options.outDir)) return false;
+    ensureFleetWindow();
+    // The loggers the last scan found; without one, the collect scans first.
+    if (!fleet_->collect(fleet_->found(), options)) return false;
+    fleetTimer_->start();
+    refreshFleet();
+    enablingChanged();
+    return true;
+}
+
+void MainWindow::pollFleet() {
+    const bool changed = fleet_->poll();
+    if (!fleet_->running()) {
+        fleetTimer_->stop();
+        refreshFleet();
+        enablingChanged();
+        return;
+    }
+    if (changed) refreshFleet();
+    if (fleetView_) {
+        fleetView_->showProgress(true, fleet_->fraction(), fleetView_->progressText()->text());
+    }
+}
+
+void MainWindow::refreshFleet() {
+    if (!fleetView_) return;
+    fleetView_->showRows(fleetRows(fleet_->loggers()));
+    QString text;
+    if (fleet_->running()) {
+        const FleetProgress p = fleet_->progress();
+        text = QStringLiteral("%1 %2/%3 (地址 %4)")
+                   .arg(fleet_->work() == FleetWork::Scan ? QStringLiteral("扫描")
+                                                          : QStringLiteral("上传"))
+                   .arg(p.done)
+                   .arg(p.total)
+                   .arg(p.address);
+    }
+    fleetView_->showProgress(fleet_->running(), fleet_->fraction(), text);
+}
+
+// As picking the logger in the selector and choosing "连接(&I)".
+void MainWindow::fleetLoggerActivated(int address) {
+    ws_.setSelectedAddress(address);
+    if (!action(Command::Connect)->isEnabled()) return;
+    ws_.storeSelectedAddress();
+    runCommand(Command::Connect);
 }
 
 }  // namespace tarvo::gui

@@ -10,11 +10,15 @@
 #include <QPointer>
 
 #include <array>
+#include <memory>
 #include <string_view>
 #include <vector>
 
+#include "core/memory_settings_store.h"
+
 #include "gui/please_wait_window.h"
 #include "gui/property_editor_widget.h"
+#include "workstation/fleet.h"
 #include "workstation/workstation.h"
 
 class QAction;
@@ -25,11 +29,13 @@ class QMdiArea;
 class QMdiSubWindow;
 class QMenu;
 class QProgressBar;
+class QTimer;
 class QToolBar;
 
 namespace tarvo::gui {
 
 class DeviceNamesDialog;
+class FleetWindow;
 class LiveWindow;
 class PropertyPaneWidget;
 
@@ -63,6 +69,18 @@ class MainWindow : public QMainWindow, public WorkstationView {
     // The live-curve window (frmRealT) once it was first shown, and its MDI frame.
     LiveWindow* liveWindow() const { return live_; }
     QMdiSubWindow* liveSubWindow() const { return liveFrame_; }
+
+    // Where the collect's folder and formats are remembered (the program's store);
+    // without one they are kept for this run only.
+    void setSettingsStore(SettingsStore* store) { settingsStore_ = store; }
+    // 工具 → "扫描记录仪" and "全部上传", the fleet they drive and its view (once shown).
+    QAction* scanAction() const { return scanAction_; }
+    QAction* collectAction() const { return collectAction_; }
+    Fleet& fleet() { return *fleet_; }
+    FleetWindow* fleetWindow() const;
+    QMdiSubWindow* fleetSubWindow() const { return fleetFrame_; }
+    // "全部上传" with the choice already made (the menu entry asks for it first).
+    bool collectAll(const CollectOptions& options);
 
     // No context menu for hiding single toolbars: the band goes as a whole.
     QMenu* createPopupMenu() override { return nullptr; }
@@ -115,6 +133,15 @@ class MainWindow : public QMainWindow, public WorkstationView {
     void printActive();
     void showHelp();
     LiveWindow* ensureLiveWindow();
+    // The fleet's work.
+    void buildFleetCommands();
+    FleetWindow* ensureFleetWindow();
+    bool fleetRunning() const;
+    void scanLine();
+    void chooseAndCollect();
+    void pollFleet();
+    void refreshFleet();
+    void fleetLoggerActivated(int address);
 
     Workstation& ws_;
     std::array<QAction*, kCommandCount> actions_{};
@@ -137,6 +164,15 @@ class MainWindow : public QMainWindow, public WorkstationView {
     // The history windows, in the order of the workstation's documents.
     std::vector<QPointer<QMdiSubWindow>> historyWindows_;
     bool shutDown_ = false;
+
+    std::unique_ptr<Fleet> fleet_;
+    QTimer* fleetTimer_ = nullptr;
+    QAction* scanAction_ = nullptr;
+    QAction* collectAction_ = nullptr;
+    QPointer<FleetWindow> fleetView_;
+    QPointer<QMdiSubWindow> fleetFrame_;
+    SettingsStore* settingsStore_ = nullptr;
+    MemorySettingsStore runStore_;
 };
 
 }  // namespace tarvo::gui

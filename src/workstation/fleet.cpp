@@ -129,7 +129,8 @@ std::vector<FleetRow> fleetRows(const std::vector<FleetLogger>& loggers) {
             r.clockOffsetWrong = l.clockOffsetBeyondTolerance;
         }
         if (l.collectedAt) r.lastCollected = generalDateText(*l.collectedAt);
-        if (!l.files.empty()) r.file = pathText(l.files.front());
+        // The folder is the one chosen for the collect: the name tells the file.
+        if (!l.files.empty()) r.file = pathText(l.files.front().filename());
         if (l.failed) {
             r.result = l.error;
         } else if (l.lastWork == FleetWork::Collect) {

@@ -99,7 +99,7 @@ struct FleetRow {
     std::string clockOffset;  // seconds
     bool clockOffsetWrong = false;  // beyond the clock tolerance (red)
     std::string lastCollected;
-    std::string file;  // the first file written by the last collect
+    std::string file;  // the name of the first file written by the last collect
     std::string result;
     bool failed = false;
 };
