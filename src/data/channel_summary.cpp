@@ -209,6 +209,15 @@ std::vector<std::string> summaryCells(const ChannelSummary& s) {
     };
 }
 
+std::string excursionLine(const ChannelSummary& summary) {
+    const std::vector<std::string> cells = summaryCells(summary);
+    std::string line = cells[0];
+    for (const std::size_t c : {8u, 9u, 10u}) {
+        line += "   " + std::string(kSummaryColumns[c]) + ":" + cells[c];
+    }
+    return line;
+}
+
 std::optional<double> parseActivationEnergy(std::string_view text) {
     double value = 0;
     const char* end = text.data() + text.size();

@@ -119,6 +119,9 @@ inline constexpr std::string_view kMissingFigure = "-";
 // The label of the activation energy where it is shown or edited (kJ/mol).
 inline constexpr std::string_view kActivationEnergyLabel = "活化能";
 std::vector<std::string> summaryCells(const ChannelSummary& summary);
+// The excursion cells in one line, as the live window shows them so far:
+// "通道0   超上限时间(秒):120   低于下限时间(秒):0   超限次数:2".
+std::string excursionLine(const ChannelSummary& summary);
 
 // The activation energy is held in the settings store as text, kJ/mol.
 inline constexpr std::string_view kActivationEnergySection = "ProgramSetting";

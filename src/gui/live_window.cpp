@@ -5,6 +5,7 @@
 #include <QCloseEvent>
 #include <QColorDialog>
 #include <QHeaderView>
+#include <QLabel>
 #include <QMdiSubWindow>
 #include <QMouseEvent>
 #include <QPainter>
@@ -17,6 +18,7 @@
 #include <string>
 
 #include "data/channel_list.h"
+#include "data/channel_summary.h"
 #include "data/chart_model.h"
 #include "data/live_document.h"
 #include "gui/colours.h"
@@ -116,9 +118,15 @@ LiveWindow::LiveWindow(LiveDocument& document, QWidget* parent)
     channelList_->setSelectionMode(QAbstractItemView::SingleSelection);
     buildChannelListColumns();
     splitter_->addWidget(channelList_);
+    excursions_ = new QLabel(splitter_);
+    excursions_->setObjectName(QStringLiteral("LabelExcursions"));
+    excursions_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    excursions_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    splitter_->addWidget(excursions_);
     splitter_->setStretchFactor(0, 3);
     splitter_->setStretchFactor(1, 1);
-    splitter_->setSizes({320, 140});
+    splitter_->setStretchFactor(2, 0);
+    splitter_->setSizes({320, 140, 60});
     layout->addWidget(splitter_, 1);
 
     connect(channelList_, &QTreeWidget::itemChanged, this, &LiveWindow::channelItemChanged);
@@ -170,6 +178,7 @@ void LiveWindow::redrawNow() {
                    static_cast<double>(plot.width()), static_cast<double>(plot.height())});
     scene_ = scene ? std::make_unique<LiveChartScene>(std::move(*scene)) : nullptr;
     refreshChannelList();
+    refreshExcursionFigures();
     plot_->update();
     emit redrawn();
 }
@@ -242,6 +251,15 @@ void LiveWindow::readOutAt(QPointF panelPoint) {
         cursorIndex_ = cursor;
         plot_->update();
     }
+}
+
+void LiveWindow::refreshExcursionFigures() {
+    QStringList lines;
+    if (document_.loaded) {
+        for (const ChannelRecord& r : document_.channels)
+            lines << QString::fromStdString(excursionLine(summarizeChannel(r, 1, r.sampleCount())));
+    }
+    excursions_->setText(lines.join(QLatin1Char('\n')));
 }
 
 void LiveWindow::buildChannelListColumns() {

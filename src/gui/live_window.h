@@ -21,6 +21,7 @@
 #include "core/bytes.h"
 #include "core/date_time.h"
 
+class QLabel;
 class QSplitter;
 class QTreeWidget;
 class QTreeWidgetItem;
@@ -75,6 +76,8 @@ class LiveWindow : public QWidget {
 
     QWidget* plotPanel() const;
     QTreeWidget* channelList() const { return channelList_; }
+    // Per channel the time beyond its limits and the excursions in the buffer so far.
+    QLabel* excursionFigures() const { return excursions_; }
 
     QSize sizeHint() const override;
 
@@ -97,6 +100,7 @@ class LiveWindow : public QWidget {
     void paintPlot(QPainter& painter);
     void buildChannelListColumns();
     void refreshChannelList();
+    void refreshExcursionFigures();
     void channelItemChanged(QTreeWidgetItem* item, int column);
     void chooseCurveColour();
     void chooseBackground();
@@ -112,6 +116,7 @@ class LiveWindow : public QWidget {
     QSplitter* splitter_ = nullptr;
     LivePlotPanel* plot_ = nullptr;
     QTreeWidget* channelList_ = nullptr;
+    QLabel* excursions_ = nullptr;
 };
 
 }  // namespace tarvo::gui

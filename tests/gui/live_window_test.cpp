@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QImage>
+#include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMouseEvent>
@@ -121,6 +122,21 @@ TEST_F(LiveWindowTest, SixtyAnswersMakeOneRedrawThatListsAndPaintsEveryChannel) 
         }
         EXPECT_TRUE(found) << "no pixel of " << r.key;
     }
+}
+
+TEST_F(LiveWindowTest, TheFiguresUnderTheListCountTheBuffersExcursionsSoFar) {
+    feed(3);
+    // Every sample above the first channel's high limit: one excursion from the first
+    // sample to a second after the third; the second channel without limits.
+    doc.channels[0].alarmLow = -1000;
+    doc.channels[0].alarmHigh = -999;
+    doc.channels[1].alarmLow = doc.channels[1].alarmHigh = 0;
+    window->redrawNow();
+    const QStringList lines = window->excursionFigures()->text().split('\n');
+    ASSERT_EQ(lines.size(), 4);
+    const QString first = QStringLiteral("通道%1").arg(doc.channels[0].channel);
+    EXPECT_EQ(lines[0], first + "   超上限时间(秒):3   低于下限时间(秒):0   超限次数:1");
+    EXPECT_TRUE(lines[1].endsWith("超上限时间(秒):-   低于下限时间(秒):-   超限次数:-")) << lines[1].toStdString();
 }
 
 TEST_F(LiveWindowTest, UncheckingARowHidesItsCurveAndCheckingBringsItBack) {
