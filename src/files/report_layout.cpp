@@ -231,7 +231,12 @@ class ReportWriter {
                     if (!text.empty()) text += kBlanks;
                     text += c == 0 ? cells[at] : std::string(kSummaryColumns[at]) + ":" + cells[at];
                 }
-                print(text);
+                // The channel's first line stands out, as a channel block's title does.
+                if (&columns == &kLines.front()) {
+                    printBold(text);
+                } else {
+                    print(text);
+                }
             }
         }
     }

@@ -334,6 +334,8 @@ TEST(ReportLayout, SummaryBlockFollowsThePropertiesWithEveryChannelsFigures) {
                          "最长超限开始:2006-3-7 9:00:00   最长超限结束:2006-3-7 12:20:00   "
                          "最长超限时长(秒):12000",
                      }));
+    EXPECT_TRUE(p.painter.findText(lines[0])->font.bold);  // each channel's first line
+    EXPECT_FALSE(p.painter.findText(lines[1])->font.bold);
     EXPECT_EQ(t[block + 9], "通道0");  // the channel blocks follow
 
     // Unchecked in the print dialog: no block.
@@ -398,7 +400,9 @@ TEST(ReportLayout, NothingButThePageNumberIsDrawnBelowTheFootAndBlocksKeep350Uni
                     << d.text << " at " << points << " points";
             }
             // A block begins (its empty line) at least 350 units above the foot, or at the top.
-            if (d.kind == Drawn::Kind::Text && d.text.rfind("通道", 0) == 0 && d.font.bold) {
+            // (A block's title is the channel alone; a summary line goes on after it.)
+            if (d.kind == Drawn::Kind::Text && d.text.rfind("通道", 0) == 0 && d.font.bold &&
+                d.text.find(' ') == std::string::npos) {
                 const double blockTop = d.at.y - 2 * points;
                 EXPECT_TRUE(blockTop == 48 || blockTop + 350 < kFoot) << points;
             }

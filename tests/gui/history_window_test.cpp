@@ -18,6 +18,7 @@
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
@@ -40,6 +41,7 @@
 #include "files/scratch_folder.h"
 #include "gui/chart_widget.h"
 #include "gui/document_flows.h"
+#include "gui/qt_report_painter.h"
 #include "gui/resize_by_date_dialog.h"
 #include "gui/save_choice_dialog.h"
 #include "gui/summary_panel.h"
@@ -639,6 +641,41 @@ TEST_F(HistoryWindowTest, TheDemoWeekShowsEveryChannelsCurveInItsColourAndReadsO
     // TARVO_SCREENSHOT_DIR keeps the picture for a person to look at.
     if (const char* dir = std::getenv("TARVO_SCREENSHOT_DIR"))
         image.save(QString::fromLocal8Bit(dir) + "/history_window.png");
+}
+
+TEST_F(HistoryWindowTest, TheDemoWeeksSummaryShowsItsExcursionsOnTheTabTheChartAndThePage) {
+    HistoryWindow& w = uploadDemoWeek();
+    w.resize(1180, 480);  // wide enough for every column of the summary
+    w.tabs()->setCurrentIndex(2);
+    settle();
+    QTreeWidget* table = w.summaryPanel()->table();
+    ASSERT_EQ(table->topLevelItemCount(), 4);
+    // The demo's temperature crosses its limits and has an MKT; the humidity has none.
+    EXPECT_GT(table->topLevelItem(0)->text(10).toInt(), 0);
+    EXPECT_NE(table->topLevelItem(0)->text(14), "-");
+    EXPECT_EQ(table->topLevelItem(1)->text(14), "-");
+    const QImage tab = w.grab().toImage();
+
+    w.tabs()->setCurrentIndex(0);
+    w.chart()->modeButton(4)->click();
+    settle();
+    w.chart()->redrawNow();
+    EXPECT_FALSE(w.chart()->bands().empty());
+
+    // TARVO_SCREENSHOT_DIR keeps the pictures for a person to look at: the tab, the chart
+    // with its bands and the report's first page.
+    if (const char* dir = std::getenv("TARVO_SCREENSHOT_DIR")) {
+        const QString folderName = QString::fromLocal8Bit(dir);
+        tab.save(folderName + "/history_summary_tab.png");
+        w.grab().save(folderName + "/history_excursion_bands.png");
+        ReportOptions options;
+        options.activationEnergy = w.activationEnergy();
+        const std::string pdf = (folder / "report.pdf").string();
+        ASSERT_TRUE(printReportToPdf(*w.document(), options, pdf));
+        QProcess::execute("pdftoppm", {"-png", "-r", "80", "-f", "1", "-l", "1", "-singlefile",
+                                       QString::fromStdString(pdf),
+                                       folderName + "/print_summary_block"});
+    }
 }
 
 }  // namespace
