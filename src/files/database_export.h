@@ -17,19 +17,30 @@
 // Every command writes all its rows in one transaction: when anything fails the
 // database is left exactly as it was, and a file that the command itself copied from
 // the template is removed again.
+//
+// The append command may also name a PostgreSQL server (a "postgresql://" URI) in
+// place of a file: the same tables and columns, created on first use, each row naming
+// its line; a data row the server holds already is not added again.
 
+#include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "core/messenger.h"
 #include "data/history_document.h"
+#include "files/save_target.h"
 #include "files/template_locator.h"
 #include "files/text_export.h"
 
 namespace tarvo {
 
 inline constexpr const char* kInvalidDatabaseNameMessage = "您输入的文件格式无效。";
+inline constexpr const char* kServerUnreachablePrefix = "无法连接数据库服务器";
+inline constexpr const char* kServerUnreachableSuffix = "，请检查服务器地址及服务器是否运行。";
+inline constexpr const char* kServerLoginRefusedMessage =
+    "数据库服务器拒绝登录，请检查用户名和密码。";
 
 // "默认文件不存在，请检查" + the template path + "是否存在。", title "错误！", warning icon.
 Message missingTemplateMessage(const std::filesystem::path& templatePath);
@@ -41,8 +52,13 @@ struct DatabaseResult {
     std::optional<Message> message;
     // Why it failed (path and database error), for the command line; empty on success.
     std::string reason;
-    // The database file the command wrote to (the append command may add ".mdb").
+    // The database file the command wrote to (the append command may add ".mdb");
+    // empty for a server.
     std::filesystem::path path;
+    // The file's path or the server's URI without its password, for the operator.
+    std::string targetText;
+    // Data rows the database did not hold before (every row for a file).
+    std::int64_t newRows = 0;
 
     explicit operator bool() const { return ok; }
 };
@@ -55,13 +71,24 @@ struct DatabaseResult {
 DatabaseResult exportDatabase(const ExportSource& source, const std::filesystem::path& path,
                               const TemplateLocator& templates);
 
-// The append command, given the name as the file dialog returned it. An empty name is
-// refused with kInvalidDatabaseNameMessage. ".mdb" is added unless the last three
-// characters are "mdb" in any case; a missing file is first copied from the template
-// (the template message when that is missing too). Adds data rows only. Any failure
-// after that shows kInvalidDatabaseNameMessage.
+// The append command, given the name as the file dialog returned it or as typed. An
+// empty name is refused with kInvalidDatabaseNameMessage. A name beginning with a
+// PostgreSQL URI scheme names a server, else a file: ".mdb" is added unless the last
+// three characters are "mdb" in any case. Then as the overload below.
 DatabaseResult appendDatabase(const ExportSource& source, const std::string& name,
-                              const TemplateLocator& templates);
+                              const TemplateLocator& templates, std::string_view line = {});
+
+// The append of data rows only, to a file or a server. A missing file is first
+// copied from the template (the template message when that is missing too). `line`
+// names the rows' line on a server (empty: defaultLineName("")). A server that
+// cannot be reached or refuses the login has messages of its own; any other failure
+// shows kInvalidDatabaseNameMessage.
+DatabaseResult appendDatabase(const ExportSource& source, const SaveTarget& target,
+                              const TemplateLocator& templates, std::string_view line = {});
+
+// The default line name: this machine's host name, then ":" and the serial port
+// when one is given.
+std::string defaultLineName(std::string_view port);
 
 // The history window's save as ".mdb": the statistics are first brought to the whole
 // record (prepareForWriting). Name, caption and saved flag are the save command's.
