@@ -17,6 +17,7 @@
 #include "cli/cli_messenger.h"
 #include "cli/cli_options.h"
 #include "cli/cli_session.h"
+#include "cli/database_append.h"
 #include "cli/document_json.h"
 #include "cli/fleet_commands.h"
 #include "cli/json_output.h"
@@ -180,7 +181,7 @@ int runShow(std::vector<std::string> args) {
     return kOk;
 }
 
-int runConvert(std::vector<std::string> args) {
+int runConvert(const GlobalOptions& global, std::vector<std::string> args) {
     const bool append = takeFlag(args, "--append");
     if (args.size() != 2) throw UsageError{"convert needs IN and OUT"};
     HistoryDocument doc;
@@ -189,14 +190,19 @@ int runConvert(std::vector<std::string> args) {
         reportFailure(opened);
         return kFailed;
     }
-    const TemplateLocator templates;
-    const CommandOutcome saved = append ? appendDocumentToDatabase(doc, args[1], templates)
-                                        : saveDocumentAs(doc, pathFromText(args[1]), templates);
+    std::string printed;
+    CommandOutcome saved;
+    if (append) {
+        saved = appendToDatabase(doc, args[1], global, printed);
+    } else {
+        saved = saveDocumentAs(doc, pathFromText(args[1]), TemplateLocator());
+        printed = pathText(saved.path);
+    }
     if (!saved) {
         reportFailure(saved);
         return kFailed;
     }
-    std::cout << pathText(saved.path) << '\n';
+    std::cout << printed << '\n';
     return kOk;
 }
 
@@ -430,7 +436,7 @@ int run(int argc, char** argv) {
         if (cl.command == "connect") return runConnect(cl, cl.args);
         if (cl.command == "upload") return runUpload(cl, cl.args);
         if (cl.command == "show") return runShow(cl.args);
-        if (cl.command == "convert") return runConvert(cl.args);
+        if (cl.command == "convert") return runConvert(cl.global, cl.args);
         if (cl.command == "summary") return runSummary(cl.args);
         if (cl.command == "stop") return runStop(cl, cl.args);
         if (cl.command == "live") return runLive(cl, cl.args);

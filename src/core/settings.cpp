@@ -88,6 +88,8 @@ void loadSettings(const SettingsStore& store, ProgramSettings& settings, Display
     readNumber(store, "ConferStyle", s.ConferStyle);
     readText(store, "FilePath", s.FilePath);
     readNumber(store, "AutoSave", s.AutoSave);
+    readText(store, "DatabaseServer", s.DatabaseServer);
+    readText(store, "Line", s.Line);
     settings = s;
 
     for (int a = kFirstDisplayAddress; a <= kLastDisplayAddress; ++a) {
@@ -111,6 +113,9 @@ void saveSettings(SettingsStore& store, const ProgramSettings& settings,
     for (int a = kFirstDisplayAddress; a <= kLastDisplayAddress; ++a) {
         store.write(kDisplaySection, DisplayNames::defaultName(a), names[a]);
     }
+    // The database server's settings came later; they follow everything else.
+    store.write(kProgramSection, "DatabaseServer", settings.DatabaseServer);
+    store.write(kProgramSection, "Line", settings.Line);
 }
 
 }  // namespace tarvo

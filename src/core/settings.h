@@ -21,6 +21,11 @@ struct ProgramSettings {
     std::int16_t ConferStyle = 2;
     std::string FilePath;
     std::int16_t AutoSave = -10;
+    // The PostgreSQL server the database append may write to (a URI, never with its
+    // password); empty: none. Line: what the rows on the server name as their line
+    // ("线路"); empty: the host name and the serial port.
+    std::string DatabaseServer;
+    std::string Line;
 
     bool autoSaveOn() const { return AutoSave > 0; }
     bool operator==(const ProgramSettings&) const = default;

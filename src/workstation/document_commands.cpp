@@ -29,6 +29,8 @@ CommandOutcome fromDatabase(const DatabaseResult& r, const std::filesystem::path
     CommandOutcome out;
     out.ok = r.ok;
     out.path = r.path.empty() ? path : r.path;
+    out.targetText = r.targetText.empty() ? pathText(out.path) : r.targetText;
+    out.newRows = r.newRows;
     if (!r.ok) {
         // A failure the database export leaves silent is still a failure to report.
         out.message = r.message ? *r.message : saveFailedMessage(out.path);
@@ -92,9 +94,18 @@ CommandOutcome saveDocumentAs(HistoryDocument& document, const std::filesystem::
 }
 
 CommandOutcome appendDocumentToDatabase(HistoryDocument& document, const std::string& name,
-                                        const TemplateLocator& templates) {
+                                        const TemplateLocator& templates, std::string_view line) {
     const ExportSource source{document.channels, ExportOrigin::History};
-    return fromDatabase(appendDatabase(source, name, templates), pathFromText(name));
+    const DatabaseResult r = appendDatabase(source, name, templates, line);
+    return fromDatabase(r, isServerUri(name) ? std::filesystem::path() : pathFromText(name));
+}
+
+std::string databaseLineName(const ProgramSettings& settings) {
+    return settings.Line.empty() ? defaultLineName(settings.ComPort) : settings.Line;
+}
+
+std::string serverAppendedText(std::int64_t newRows) {
+    return "服务器数据库新增" + std::to_string(newRows) + "条记录。";
 }
 
 }  // namespace tarvo

@@ -3,11 +3,14 @@
 // export under a chosen name (the kind follows the last three characters of the
 // name), and append to a database. The window and the command line both call these.
 
+#include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "core/messenger.h"
+#include "core/settings.h"
 #include "data/history_document.h"
 #include "files/template_locator.h"
 
@@ -19,8 +22,13 @@ struct CommandOutcome {
     std::optional<Message> message;
     // Why it failed, for the command line; empty on success.
     std::string detail;
-    // The file written (the append may add ".mdb").
+    // The file written (the append may add ".mdb"); empty for a server.
     std::filesystem::path path;
+    // What was written to, for the operator: the file's path, or the server's URI
+    // without its password.
+    std::string targetText;
+    // The database append: data rows the database did not hold before.
+    std::int64_t newRows = 0;
 
     explicit operator bool() const { return ok; }
 };
@@ -37,9 +45,18 @@ CommandOutcome openDocumentFile(HistoryDocument& document, const std::filesystem
 CommandOutcome saveDocumentAs(HistoryDocument& document, const std::filesystem::path& path,
                               const TemplateLocator& templates);
 
-// Appends the document's records to a database (".mdb" added when the name does
-// not end in it). Name, caption and saved flag do not change.
+// Appends the document's records to a database: a file (".mdb" added when the name
+// does not end in it) or, for a "postgresql://" URI, a server, where the rows name
+// `line` (empty: defaultLineName("")). Name, caption and saved flag do not change.
 CommandOutcome appendDocumentToDatabase(HistoryDocument& document, const std::string& name,
-                                        const TemplateLocator& templates);
+                                        const TemplateLocator& templates,
+                                        std::string_view line = {});
+
+// The line the rows of this workstation name on a server: the "Line" setting, else
+// the host name and the serial port.
+std::string databaseLineName(const ProgramSettings& settings);
+
+// What the program says after an append to a server: how many rows were new.
+std::string serverAppendedText(std::int64_t newRows);
 
 }  // namespace tarvo

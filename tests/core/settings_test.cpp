@@ -45,7 +45,7 @@ TEST(Settings, SaveWritesEveryKeyInOrderWithAutoSaveUnderLowerCaseSection) {
     saveSettings(store, settings, names);
 
     const auto& w = store.writes();
-    ASSERT_EQ(w.size(), 109u);
+    ASSERT_EQ(w.size(), 111u);
     const std::vector<Write> program = {
         {"ProgramSetting", "BaudRate", "9600"}, {"ProgramSetting", "ComPort", "COM1"},
         {"ProgramSetting", "CheckMode", "n"},   {"ProgramSetting", "OverTime", "200"},
@@ -56,6 +56,8 @@ TEST(Settings, SaveWritesEveryKeyInOrderWithAutoSaveUnderLowerCaseSection) {
     EXPECT_EQ(std::vector<Write>(w.begin(), w.begin() + 9), program);
     EXPECT_EQ(w[9], (Write{"Display", "记录仪1", "记录仪1"}));
     EXPECT_EQ(w[108], (Write{"Display", "记录仪100", "记录仪100"}));
+    EXPECT_EQ(w[109], (Write{"ProgramSetting", "DatabaseServer", ""}));
+    EXPECT_EQ(w[110], (Write{"ProgramSetting", "Line", ""}));
 }
 
 TEST(Settings, SaveThenLoadReproducesEveryField) {
@@ -69,6 +71,8 @@ TEST(Settings, SaveThenLoadReproducesEveryField) {
     saved.ConferStyle = 1;
     saved.FilePath = "/home/操作员/实时数据";
     saved.AutoSave = 10;
+    saved.DatabaseServer = "postgresql://loader@db.example/site";
+    saved.Line = "冷库二号";
     DisplayNames savedNames;
     savedNames[1] = "冷库一号";
     savedNames[100] = "";
