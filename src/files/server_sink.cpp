@@ -22,7 +22,8 @@ using Connection = std::unique_ptr<PGconn, FinishConnection>;
 using Result = std::unique_ptr<PGresult, ClearResult>;
 
 // Serialises the creation of the tables between workstations that append at once.
-constexpr const char* kCreateLock = "SELECT pg_advisory_xact_lock(7480313650127221)";
+constexpr const char* kCreateLock = "SELECT pg_advisory_lock(7480313650127221)";
+constexpr const char* kCreateUnlock = "SELECT pg_advisory_unlock(7480313650127221)";
 
 // How long a connection attempt may take unless the URI says otherwise (seconds).
 constexpr const char* kConnectTimeout = "10";
@@ -131,7 +132,9 @@ private:
     }
 
     // Creates the tables that are missing, one workstation at a time. A login that
-    // may only add rows still works against tables that exist.
+    // may only add rows still works against tables that exist. The lock is the
+    // session's and the check after it a transaction of its own, so that the check
+    // sees a table another workstation has just made.
     SinkResult ensureTables() {
         bool config = false;
         bool data = false;
@@ -139,15 +142,15 @@ private:
         if (SinkResult r = exists(kDataTableName, data); !r.ok()) return r;
         if (config && data) return {};
 
-        if (SinkResult r = exec("BEGIN"); !r.ok()) return r;
-        SinkResult result = exec(kCreateLock);
-        for (const TableDefinition* table : {&configTable(), &dataTable()}) {
-            bool found = false;
-            if (result.ok()) result = exists(table->name, found);
-            if (result.ok() && !found) result = exec(serverTableDefinition(*table).c_str());
-        }
+        if (SinkResult r = exec(kCreateLock); !r.ok()) return r;
+        SinkResult result = exists(kConfigTableName, config);
+        if (result.ok()) result = exists(kDataTableName, data);
+        if (result.ok()) result = exec("BEGIN");
+        if (result.ok() && !config) result = exec(serverTableDefinition(configTable()).c_str());
+        if (result.ok() && !data) result = exec(serverTableDefinition(dataTable()).c_str());
         if (result.ok()) result = exec("COMMIT");
         if (!result.ok()) exec("ROLLBACK");
+        exec(kCreateUnlock);
         return result;
     }
 
