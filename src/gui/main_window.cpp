@@ -46,8 +46,10 @@
 #include "gui/property_editor_widget.h"
 #include "gui/property_pane_widget.h"
 #include "gui/serial_settings_dialog.h"
+#include "gui/server_settings_dialog.h"
 #include "gui/twips.h"
 #include "workstation/maintenance_dialogs.h"
+#include "workstation/server_append.h"
 
 namespace tarvo::gui {
 
@@ -138,6 +140,21 @@ void MainWindow::buildCommands() {
         actions_[slot(toggle)]->setCheckable(true);
     }
     actions_[slot(Command::FileOpen)]->setShortcut(QKeySequence::Open);
+
+    // The database server: appending to it from the file menu, and where it is.
+    QAction* print = actions_[slot(Command::FilePrint)];
+    addToServer_ = new QAction(qs(kAddToServerCaption), this);
+    addToServer_->setObjectName(QStringLiteral("fileAddToServer"));
+    if (QMenu* file = menu(commandInfo(Command::FilePrint).menu)) file->insertAction(print, addToServer_);
+    connect(addToServer_, &QAction::triggered, this, [this] {
+        appendActiveWindowToServer(ws_);
+        ws_.runEnabling();
+    });
+    serverSettings_ = new QAction(qs(kServerSettingsCaption), this);
+    serverSettings_->setObjectName(QStringLiteral("settingServer"));
+    if (QMenu* settings = menu(commandInfo(Command::SerialSettings).menu))
+        settings->addAction(serverSettings_);
+    connect(serverSettings_, &QAction::triggered, this, [this] { runServerSettings(ws_, this); });
 }
 
 void MainWindow::buildToolbars() {
@@ -505,6 +522,7 @@ void MainWindow::enablingChanged() {
     collectAction_->setEnabled(fleetMayStart);
     // The pane's "确定" writes the parameters once there are any to write.
     pane_->setWriteEnabled(!fleetBusy && ws_.engine().flags().paramsAvailable);
+    if (addToServer_) addToServer_->setEnabled(serverAppendEnabled(ws_));
 }
 
 void MainWindow::statusChanged() {

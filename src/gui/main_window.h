@@ -51,6 +51,9 @@ class MainWindow : public QMainWindow, public WorkstationView {
     // The menu entry (and toolbar button) of a command; the submenu's own action for
     // Command::Advanced.
     QAction* action(Command command) const;
+    // "添加到服务器数据库" (文件) and "数据库服务器" (设置).
+    QAction* addToServerAction() const { return addToServer_; }
+    QAction* serverSettingsAction() const { return serverSettings_; }
     // A top-level menu by its caption ("文件(&F)" …); nullptr when there is none.
     QMenu* menu(std::string_view caption) const;
     QMenu* advancedMenu() const { return advancedMenu_; }
@@ -145,6 +148,8 @@ class MainWindow : public QMainWindow, public WorkstationView {
 
     Workstation& ws_;
     std::array<QAction*, kCommandCount> actions_{};
+    QAction* addToServer_ = nullptr;
+    QAction* serverSettings_ = nullptr;
     std::vector<QMenu*> menus_;
     QMenu* advancedMenu_ = nullptr;
     std::array<QToolBar*, 3> toolbars_{};

@@ -207,6 +207,12 @@ void Workstation::serialSettingsAccepted(const SerialDialogValues& values) {
     runEnabling();
 }
 
+void Workstation::setDatabaseServer(std::string uri, std::string line) {
+    settings_.DatabaseServer = std::move(uri);
+    settings_.Line = std::move(line);
+    saveSettings(store_, settings_, names_);
+}
+
 void Workstation::setSelectedAddress(int address) {
     if (address < kFirstDisplayAddress || address > kLastDisplayAddress) return;
     selectedAddress_ = address;

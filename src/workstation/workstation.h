@@ -158,6 +158,8 @@ class Workstation : public EngineListener, public HistorySink, public LiveSample
     // then the selected logger is connected with the chosen variant (unless an
     // exchange or live sampling is under way).
     void serialSettingsAccepted(const SerialDialogValues& values);
+    // The database server's settings were confirmed: stored as given and saved.
+    void setDatabaseServer(std::string uri, std::string line);
     // The selector's choice, as a device address 1..100 (others are ignored).
     void setSelectedAddress(int address);
     // The tool buttons store the selector's address for every button they hold.

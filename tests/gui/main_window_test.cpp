@@ -26,6 +26,7 @@
 #include "gui/history_window.h"
 #include "gui/property_pane_widget.h"
 #include "gui/window_fixture.h"
+#include "workstation/server_append.h"
 
 namespace tarvo::gui {
 namespace {
@@ -74,6 +75,13 @@ TEST_F(MainWindowTest, MenusHoldTheCommandTableInOrderWithTheirCaptionsAndSepara
             expected << QStringLiteral("-") << QStringLiteral("扫描记录仪")
                      << QStringLiteral("全部上传");
         }
+        // The server append stands before 打印, the server's setting closes 设置.
+        if (caption == qs(commandInfo(Command::FilePrint).menu)) {
+            expected.insert(expected.indexOf(qs(commandInfo(Command::FilePrint).caption)),
+                            qs(kAddToServerCaption));
+        }
+        if (caption == qs(commandInfo(Command::SerialSettings).menu))
+            expected << qs(kServerSettingsCaption);
         QStringList shown;
         for (QAction* a : menu->actions()) shown << (a->isSeparator() ? "-" : a->text());
         EXPECT_EQ(shown, expected) << caption.toStdString();
@@ -127,6 +135,8 @@ TEST_F(MainWindowTest, AfterStartUpTheCommandsFollowTheRuleAndTheStatusBarShowsN
     EXPECT_FALSE(window->action(Command::Upload)->isEnabled());
     EXPECT_FALSE(window->action(Command::Restart)->isEnabled());
     EXPECT_FALSE(window->action(Command::Advanced)->isEnabled());
+    EXPECT_FALSE(window->addToServerAction()->isEnabled());  // no server, no window
+    EXPECT_TRUE(window->serverSettingsAction()->isEnabled());
     EXPECT_EQ(window->windowTitle(), "Tarvo(多机版)");
     EXPECT_EQ(window->loginLabel()->text(), "当前用户:    [无用户]");
     EXPECT_TRUE(window->statusLabel()->text().isEmpty());
