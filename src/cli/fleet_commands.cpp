@@ -10,8 +10,10 @@
 #include "cli/arguments.h"
 #include "cli/cli_messenger.h"
 #include "cli/cli_session.h"
+#include "cli/database_append.h"
 #include "cli/progress_line.h"
 #include "files/file_names.h"
+#include "files/save_target.h"
 #include "platform/qt_settings_store.h"
 #include "workstation/fleet.h"
 
@@ -150,6 +152,7 @@ int runCollect(const CommandLine& cl, std::vector<std::string> args) {
     CliMessenger messenger(cl.global.yes, {});
     CliSession session(cl.global, messenger);
     Fleet fleet(session.engine(), names);
+    if (isServerUri(options.database)) fleet.setDatabaseLine(databaseLine(cl.global));
     fleet.collect(addresses, options);
     ProgressLine progress;
     runFleet(session, fleet, &progress);

@@ -426,7 +426,7 @@ void Fleet::uploadEnded() {
     }
     if (!options_.database.empty()) {
         const CommandOutcome appended =
-            appendDocumentToDatabase(*uploaded_, options_.database, templates_);
+            appendDocumentToDatabase(*uploaded_, options_.database, templates_, databaseLine_);
         if (!appended) {
             fail(logger, appended.message ? appended.message->text : appended.detail);
             if (!appended.detail.empty() && appended.message) {

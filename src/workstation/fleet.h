@@ -19,6 +19,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <utility>
 #include <string_view>
 #include <vector>
 
@@ -124,6 +125,8 @@ class Fleet : private HistorySink {
     // Empty `addresses`: scans 1..100 first and collects every logger found.
     bool collect(std::vector<int> addresses, CollectOptions options);
     void cancel() { cancelled_ = true; }
+    // The line the appended rows name on a database server (empty: the host name).
+    void setDatabaseLine(std::string line) { databaseLine_ = std::move(line); }
     // Moves the work on once the engine is idle. True when something changed.
     bool poll();
 
@@ -169,6 +172,7 @@ class Fleet : private HistorySink {
     TransactionEngine& engine_;
     const DisplayNames& names_;
     TemplateLocator templates_;
+    std::string databaseLine_;
     Answers answers_;
     std::optional<HistoryUpload> upload_;
     HistoryUploadHandler* previousHandler_ = nullptr;
