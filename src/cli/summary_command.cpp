@@ -1,10 +1,13 @@
 #include "cli/summary_command.h"
 
+#include <algorithm>
 #include <iostream>
 #include <optional>
+#include <utility>
 
 #include <nlohmann/json.hpp>
 
+#include "cli/arguments.h"
 #include "cli/cli_options.h"
 #include "cli/json_output.h"
 #include "data/channel_summary.h"
@@ -22,25 +25,20 @@ struct SummaryArguments {
     bool json = false;
 };
 
-SummaryArguments parseArguments(const std::vector<std::string>& args) {
+SummaryArguments parseArguments(std::vector<std::string> args) {
     SummaryArguments parsed;
-    bool haveFile = false;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        if (args[i] == "--json") {
-            parsed.json = true;
-        } else if (args[i] == "--energy") {
-            if (i + 1 == args.size()) throw UsageError{"--energy needs a value"};
-            const auto energy = parseActivationEnergy(args[++i]);
-            if (!energy) throw UsageError{"--energy needs a positive number of kJ/mol"};
-            parsed.energy = *energy;
-        } else if (haveFile) {
-            throw UsageError{"unexpected argument " + args[i]};
-        } else {
-            parsed.file = args[i];
-            haveFile = true;
-        }
+    parsed.json = takeFlag(args, "--json");
+    const bool energyGiven = std::find(args.begin(), args.end(), "--energy") != args.end();
+    const std::string energyText = takeValue(args, "--energy");
+    if (energyGiven) {
+        const auto energy = parseActivationEnergy(energyText);
+        if (!energy) throw UsageError{"--energy needs a positive number of kJ/mol"};
+        parsed.energy = *energy;
     }
-    if (!haveFile) throw UsageError{"summary needs one FILE"};
+    if (args.empty()) throw UsageError{"summary needs one FILE"};
+    parsed.file = args.front();
+    args.erase(args.begin());
+    expectNoMore(args);
     return parsed;
 }
 
@@ -87,7 +85,7 @@ nlohmann::ordered_json summaryJson(const std::vector<ChannelSummary>& summaries,
 }  // namespace
 
 int runSummary(std::vector<std::string> args) {
-    const SummaryArguments parsed = parseArguments(args);
+    const SummaryArguments parsed = parseArguments(std::move(args));
     HistoryDocument doc;
     const CommandOutcome opened =
         openDocumentFile(doc, pathFromText(parsed.file), kDefaultPlotWidthTwips);
