@@ -145,8 +145,11 @@ HistoryWindow::HistoryWindow(Workstation& workstation, int documentIndex, QWidge
 
     connect(tabs_, &QTabBar::currentChanged, this, &HistoryWindow::showTab);
     connect(chart_, &ChartWidget::redrawn, this, &HistoryWindow::refreshChannelList);
-    // The summary follows the view as the statistics do.
-    connect(chart_, &ChartWidget::redrawn, this, [this] { summary_->refresh(document()); });
+    // The summary follows the view as the statistics do (while it is hidden, showing its
+    // tab brings it up to date).
+    connect(chart_, &ChartWidget::redrawn, this, [this] {
+        if (summary_->isVisible()) summary_->refresh(document());
+    });
     connect(summary_, &SummaryPanel::energyChanged, this,
             [this] { summary_->refresh(document()); });
     connect(chart_, &ChartWidget::readOutChanged, this, &HistoryWindow::showReadOut);
