@@ -228,15 +228,21 @@ void Fleet::finish() {
 bool Fleet::scan(int from, int to) {
     if (running() || engine_.busy()) return false;
     if (from < kFirstDisplayAddress || to > kLastDisplayAddress || to < from) return false;
+    // A scan never sets a clock, whatever the last collect was told.
+    answers_.setWrongClocks = false;
     previousHandler_ = engine_.historyHandler();
+    startProbes(from, to, false);
+    return true;
+}
+
+void Fleet::startProbes(int from, int to, bool collectAfter) {
     begin(FleetWork::Scan);
-    collectAfterScan_ = false;
+    collectAfterScan_ = collectAfter;
     probeNext_ = from;
     probeLast_ = to;
     progress_.total = to - from + 1;
     foundOrder_.clear();
     nextProbe();
-    return true;
 }
 
 bool Fleet::collect(std::vector<int> addresses, CollectOptions options) {
@@ -252,13 +258,7 @@ bool Fleet::collect(std::vector<int> addresses, CollectOptions options) {
     previousHandler_ = engine_.historyHandler();
     upload_.emplace(engine_, static_cast<HistorySink&>(*this));
     if (addresses.empty()) {
-        begin(FleetWork::Scan);
-        collectAfterScan_ = true;
-        probeNext_ = kFirstDisplayAddress;
-        probeLast_ = kLastDisplayAddress;
-        progress_.total = probeLast_ - probeNext_ + 1;
-        foundOrder_.clear();
-        nextProbe();
+        startProbes(kFirstDisplayAddress, kLastDisplayAddress, true);
         return true;
     }
     begin(FleetWork::Collect);

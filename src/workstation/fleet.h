@@ -159,6 +159,7 @@ class Fleet : private HistorySink {
 
     bool showHistory(const std::vector<Bytes>& pages, const LoggerParameters& params) override;
     void begin(FleetWork work);
+    void startProbes(int from, int to, bool collectAfter);
     void finish();
     void nextProbe();
     void nextCollect();

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <memory>
 #include <string>
 #include <vector>
@@ -118,6 +119,23 @@ TEST_F(FleetTest, ScanProbesEachAddressOnceAndReadsOnlyTheLoggersThatAnswerXY002
     // Eight timeouts plus two answers and their ticks.
     const auto took = timers.elapsedMs() - begun;
     EXPECT_LT(took, 8 * (settings.OverTime + 100) + 2 * 1000);
+}
+
+TEST_F(FleetTest, AScanAfterACollectThatSetClocksLeavesClocksAlone) {
+    testing::ScratchFolder dir;
+    SimConfig wrong = smallLogger(2);
+    wrong.clockOffsetSeconds = 7200;
+    start({smallLogger(1), wrong});
+    ASSERT_TRUE(fleet->collect({1}, {dir.path(), {"orx"}, {}, true}));
+    ASSERT_TRUE(run());
+    ASSERT_TRUE(fleet->scan(1, 2));
+    ASSERT_TRUE(run());
+    EXPECT_EQ(fleet->found(), (std::vector<int>{1, 2}));
+    EXPECT_NEAR(loggerAt(2).state().clockOffset * kSecondsPerDay, 7200, 2);
+    // Told to, a collect does set it.
+    ASSERT_TRUE(fleet->collect({2}, {dir.path(), {"orx"}, {}, true}));
+    ASSERT_TRUE(run());
+    EXPECT_LT(std::abs(loggerAt(2).state().clockOffset) * kSecondsPerDay, 2.0);
 }
 
 TEST_F(FleetTest, ScanOfAnEmptyLineFindsNothing) {
