@@ -1,13 +1,16 @@
 #include <fcntl.h>
+#include <signal.h>
 #include <gtest/gtest.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "core/date_time.h"
@@ -99,6 +102,10 @@ public:
         }
         return status_;
     }
+    // Asks the process to end (a server such as `simulate`).
+    void terminate() {
+        if (pid_ > 0) ::kill(pid_, SIGTERM);
+    }
     std::string out() const { return contents(out_); }
     std::string err() const { return contents(err_); }
 
@@ -173,6 +180,36 @@ TEST_F(ServerCommandLine, TwoWorkstationsAppendingOneRecordingAtOnceAddEachRowOn
     EXPECT_NE(both.find(": " + std::to_string(kRecords) + " new rows"), std::string::npos) << both;
     EXPECT_NE(both.find(": 0 new rows"), std::string::npos) << both;
     EXPECT_EQ(Pg(uri("tarvo")).count("数据记录表"), kRecords);
+}
+
+TEST_F(ServerCommandLine, CollectAppendsEveryLoggerOfTheLineToTheServer) {
+    CliProcess line(dir_, "simulate", {"simulate", "--no-pace"});
+    // The simulated line prints its device first; wait for it (generously: a busy
+    // machine may take its time to start a process).
+    std::string device;
+    for (int i = 0; i < 1200 && device.empty(); ++i) {
+        const std::string out = line.out();
+        if (const auto end = out.find('\n'); end != std::string::npos)
+            device = out.substr(0, end);
+        else
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    ASSERT_FALSE(device.empty()) << line.err();
+
+    CliProcess collect(dir_, "collect",
+                       {"--port", device, "--yes", "collect", "--addresses", "1,2", "--out-dir",
+                        (dir_ / "out").string(), "--database", uri("tarvo")});
+    EXPECT_EQ(collect.wait(), 0) << collect.out() << collect.err();
+    line.terminate();
+
+    Pg pg(uri("tarvo"));
+    const auto perLogger = pg.rows(
+        "SELECT \"线路\", \"所属器件地址\", count(*) FROM \"数据记录表\" GROUP BY 1, 2 ORDER BY 2");
+    ASSERT_EQ(perLogger.size(), 2u);
+    for (const auto& row : perLogger) {
+        EXPECT_EQ(*row[0], defaultLineName(device));
+        EXPECT_GT(std::stoll(*row[2]), 0);
+    }
 }
 
 }  // namespace
