@@ -825,6 +825,8 @@ void MainWindow::pollFleet() {
     const bool changed = fleet_->poll();
     if (!fleet_->running()) {
         fleetTimer_->stop();
+        // The pane shows the last logger read: the selector names it too.
+        if (const auto last = fleet_->lastRead()) ws_.setSelectedAddress(*last);
         refreshFleet();
         enablingChanged();
         return;

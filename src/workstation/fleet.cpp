@@ -212,6 +212,8 @@ void Fleet::begin(FleetWork work) {
     work_ = work;
     cancelled_ = false;
     progress_ = {};
+    addressBefore_ = engine_.deviceAddress();
+    lastRead_.reset();
     engine_.setMessenger(&answers_);
 }
 
@@ -220,6 +222,9 @@ void Fleet::finish() {
     engine_.setHistoryHandler(previousHandler_);
     engine_.setConnectPolicy({});
     engine_.setMessenger(nullptr);
+    // The engine's record holds the last logger read: the commands that follow (the
+    // pane's write among them) address that logger, not the last address probed.
+    engine_.setDeviceAddress(lastRead_.value_or(addressBefore_));
     work_ = FleetWork::None;
     step_ = Step::None;
     uploaded_.reset();
@@ -314,6 +319,7 @@ void Fleet::nextProbe() {
 void Fleet::takeParameters(FleetLogger& logger) {
     const DateTime now = engine_.timers().now();
     logger.found = true;
+    lastRead_ = logger.address;
     logger.params = engine_.loggerParams();
     logger.variant = engine_.result().variant.value_or(engine_.variant());
     logger.clockOffsetSeconds =

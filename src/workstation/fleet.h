@@ -142,6 +142,9 @@ class Fleet : private HistorySink {
     // Those found by the last scan, by address.
     const std::vector<int>& found() const { return foundOrder_; }
     int failures() const;
+    // The logger whose parameters the engine's record holds since the last piece of
+    // work (nothing when it read none); the engine addresses it once the work is over.
+    std::optional<int> lastRead() const { return lastRead_; }
     // How much of the work is done, 0..1 (an upload under way counts by its bytes).
     double fraction() const;
     // Bytes of history received so far by this collect.
@@ -191,6 +194,8 @@ class Fleet : private HistorySink {
     FleetProgress progress_;
     std::optional<HistoryDocument> uploaded_;
     std::size_t bytesDone_ = 0;
+    int addressBefore_ = kFirstDisplayAddress;
+    std::optional<int> lastRead_;
     HistoryCounter counter_;
 
     std::map<int, FleetLogger> loggers_;

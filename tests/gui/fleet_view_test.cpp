@@ -93,6 +93,9 @@ TEST_F(FleetView, ScanListsTheLineAndADoubleClickConnectsThatLogger) {
     EXPECT_TRUE(window->action(Command::Connect)->isEnabled());
     EXPECT_TRUE(window->scanAction()->isEnabled());
     EXPECT_TRUE(messenger.shown.empty());
+    // The pane shows the last logger read; the selector names it.
+    EXPECT_EQ(window->deviceSelector()->currentIndex(), 6);
+    EXPECT_EQ(ws.loggerParams().title, "实验室");
     screenshot("fleet_scan.png");
 
     // A double-click picks the logger in the selector and connects it.

@@ -116,6 +116,10 @@ TEST_F(FleetTest, ScanProbesEachAddressOnceAndReadsOnlyTheLoggersThatAnswerXY002
     EXPECT_TRUE(messenger.shown.empty());
     EXPECT_EQ(settings.ConferStyle, 1);
     EXPECT_FALSE(engine->busy());
+    // The record holds the last logger read, and the engine addresses that logger.
+    EXPECT_EQ(fleet->lastRead(), 7);
+    EXPECT_EQ(engine->deviceAddress(), 7);
+    EXPECT_EQ(params.title, "冷冻库");
     // Eight timeouts plus two answers and their ticks.
     const auto took = timers.elapsedMs() - begun;
     EXPECT_LT(took, 8 * (settings.OverTime + 100) + 2 * 1000);
@@ -145,6 +149,8 @@ TEST_F(FleetTest, ScanOfAnEmptyLineFindsNothing) {
     EXPECT_TRUE(fleet->found().empty());
     EXPECT_TRUE(fleet->loggers().empty());
     EXPECT_EQ(port->sentFrames().size(), 5u);
+    EXPECT_FALSE(fleet->lastRead());
+    EXPECT_EQ(engine->deviceAddress(), 1);  // as it was before
     EXPECT_FALSE(fleet->scan(0, 5));
     EXPECT_FALSE(fleet->scan(5, 101));
 }
