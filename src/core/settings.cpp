@@ -1,5 +1,6 @@
 #include "core/settings.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdint>
 #include <limits>
@@ -53,6 +54,30 @@ void readText(const SettingsStore& store, std::string_view key, std::string& fie
 
 }  // namespace
 
+bool isLineSpeed(long long baudRate) {
+    return std::find(kLineSpeeds.begin(), kLineSpeeds.end(), baudRate) != kLineSpeeds.end();
+}
+
+std::optional<char> parityLetter(std::string_view checkMode) {
+    if (checkMode.size() != 1) return std::nullopt;
+    const char c = static_cast<char>(checkMode[0] | 0x20);  // lower case
+    if (std::string_view("noesm").find(c) == std::string_view::npos) return std::nullopt;
+    return c;
+}
+
+bool isPortName(std::string_view comPort) {
+    auto blank = [](char c) { return c == ' ' || c == '\t'; };
+    while (!comPort.empty() && blank(comPort.front())) comPort.remove_prefix(1);
+    while (!comPort.empty() && blank(comPort.back())) comPort.remove_suffix(1);
+    if (comPort.empty()) return false;
+    auto upper = [](char c) { return static_cast<char>(c & ~0x20); };
+    const bool com = comPort.size() >= 3 && upper(comPort[0]) == 'C' && upper(comPort[1]) == 'O' &&
+                     upper(comPort[2]) == 'M';
+    if (!com) return true;  // a device path is used as it stands
+    const auto number = parseDecimal(comPort.substr(3), 1, 256);
+    return number.has_value() && comPort.size() > 3 && comPort[3] >= '0' && comPort[3] <= '9';
+}
+
 DisplayNames::DisplayNames() {
     for (int a = 1; a <= static_cast<int>(names_.size()); ++a) names_[a - 1] = defaultName(a);
 }
@@ -90,6 +115,7 @@ void loadSettings(const SettingsStore& store, ProgramSettings& settings, Display
     readNumber(store, "AutoSave", s.AutoSave);
     readText(store, "DatabaseServer", s.DatabaseServer);
     readText(store, "Line", s.Line);
+    readNumber(store, "StrictTiming", s.StrictTiming);
     settings = s;
 
     for (int a = kFirstDisplayAddress; a <= kLastDisplayAddress; ++a) {
@@ -116,6 +142,7 @@ void saveSettings(SettingsStore& store, const ProgramSettings& settings,
     // The database server's settings came later; they follow everything else.
     store.write(kProgramSection, "DatabaseServer", settings.DatabaseServer);
     store.write(kProgramSection, "Line", settings.Line);
+    store.write(kProgramSection, "StrictTiming", std::to_string(settings.StrictTiming));
 }
 
 }  // namespace tarvo

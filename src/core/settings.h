@@ -13,7 +13,7 @@ namespace tarvo {
 
 struct ProgramSettings {
     std::string ComPort = "COM1";
-    std::int16_t BaudRate = 9600;
+    std::int32_t BaudRate = 9600;
     std::string CheckMode = "n";
     std::int16_t OverTime = 200;
     std::int16_t ResendTime = 3;
@@ -26,10 +26,21 @@ struct ProgramSettings {
     // ("线路"); empty: the host name and the serial port.
     std::string DatabaseServer;
     std::string Line;
+    // 1: every answer is taken by the three-tick rule only, never early by its length.
+    std::int16_t StrictTiming = 0;
 
     bool autoSaveOn() const { return AutoSave > 0; }
     bool operator==(const ProgramSettings&) const = default;
 };
+
+// The line speeds the program offers and accepts.
+inline constexpr std::array<int, 8> kLineSpeeds{1200, 2400, 4800, 9600, 19200, 38400, 57600, 115200};
+bool isLineSpeed(long long baudRate);
+// The parity letter of a CheckMode text (n, o, e, s or m in either case, lower-cased),
+// or nothing when the text is anything else.
+std::optional<char> parityLetter(std::string_view checkMode);
+// Whether a ComPort text names a port: COMn with n from 1, or a device path.
+bool isPortName(std::string_view comPort);
 
 inline constexpr int kFirstDisplayAddress = 1;
 inline constexpr int kLastDisplayAddress = 100;

@@ -30,6 +30,7 @@ TEST(Settings, EmptyStoreYieldsExactlyTheDefaults) {
     EXPECT_EQ(settings.ConferStyle, 2);
     EXPECT_EQ(settings.FilePath, "");
     EXPECT_EQ(settings.AutoSave, -10);
+    EXPECT_EQ(settings.StrictTiming, 0);
     EXPECT_EQ(names[1], "记录仪1");
     EXPECT_EQ(names[7], "记录仪7");
     EXPECT_EQ(names[100], "记录仪100");
@@ -45,7 +46,7 @@ TEST(Settings, SaveWritesEveryKeyInOrderWithAutoSaveUnderLowerCaseSection) {
     saveSettings(store, settings, names);
 
     const auto& w = store.writes();
-    ASSERT_EQ(w.size(), 111u);
+    ASSERT_EQ(w.size(), 112u);
     const std::vector<Write> program = {
         {"ProgramSetting", "BaudRate", "9600"}, {"ProgramSetting", "ComPort", "COM1"},
         {"ProgramSetting", "CheckMode", "n"},   {"ProgramSetting", "OverTime", "200"},
@@ -58,12 +59,13 @@ TEST(Settings, SaveWritesEveryKeyInOrderWithAutoSaveUnderLowerCaseSection) {
     EXPECT_EQ(w[108], (Write{"Display", "记录仪100", "记录仪100"}));
     EXPECT_EQ(w[109], (Write{"ProgramSetting", "DatabaseServer", ""}));
     EXPECT_EQ(w[110], (Write{"ProgramSetting", "Line", ""}));
+    EXPECT_EQ(w[111], (Write{"ProgramSetting", "StrictTiming", "0"}));
 }
 
 TEST(Settings, SaveThenLoadReproducesEveryField) {
     ProgramSettings saved;
     saved.ComPort = "/dev/ttyUSB0";
-    saved.BaudRate = 19200;
+    saved.BaudRate = 115200;
     saved.CheckMode = "e";
     saved.OverTime = 15000;
     saved.ResendTime = 5;
@@ -73,6 +75,7 @@ TEST(Settings, SaveThenLoadReproducesEveryField) {
     saved.AutoSave = 10;
     saved.DatabaseServer = "postgresql://loader@db.example/site";
     saved.Line = "冷库二号";
+    saved.StrictTiming = 1;
     DisplayNames savedNames;
     savedNames[1] = "冷库一号";
     savedNames[100] = "";
@@ -122,7 +125,8 @@ TEST(Settings, UnreadableOrOutOfRangeNumbersKeepTheDefault) {
         {"RealInterval", "2147483648", "10"},
         {"ResendTime", "-1", "-1"},
         {"ConferStyle", "x", "2"},
-        {"BaudRate", "115200", "9600"},
+        {"BaudRate", "115200", "115200"},
+        {"BaudRate", "2147483648", "9600"},
         {"AutoSave", "on", "-10"},
     };
     for (const Case& c : cases) {
@@ -134,6 +138,25 @@ TEST(Settings, UnreadableOrOutOfRangeNumbersKeepTheDefault) {
         MemorySettingsStore out;
         saveSettings(out, s, names);
         EXPECT_EQ(out.read("ProgramSetting", c.key), c.loaded) << c.key << "=" << c.stored;
+    }
+}
+
+TEST(Settings, LineSetUpTextsAreCheckedAgainstWhatTheLineAccepts) {
+    for (int speed : {1200, 2400, 4800, 9600, 19200, 38400, 57600, 115200}) {
+        EXPECT_TRUE(isLineSpeed(speed)) << speed;
+    }
+    for (long long speed : {0LL, 300LL, 14400LL, 128000LL, -9600LL}) {
+        EXPECT_FALSE(isLineSpeed(speed)) << speed;
+    }
+    EXPECT_EQ(parityLetter("n"), 'n');
+    EXPECT_EQ(parityLetter("E"), 'e');
+    EXPECT_EQ(parityLetter("m"), 'm');
+    for (const char* bad : {"", "x", "no", " n", "N1"}) EXPECT_FALSE(parityLetter(bad)) << bad;
+    for (const char* good : {"COM1", "com9", "COM12", "/dev/ttyUSB0", "/dev/pts/7"}) {
+        EXPECT_TRUE(isPortName(good)) << good;
+    }
+    for (const char* bad : {"", "  ", "COM0", "COM", "COM-1", "COMx", "COM+3"}) {
+        EXPECT_FALSE(isPortName(bad)) << bad;
     }
 }
 
