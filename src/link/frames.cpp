@@ -12,9 +12,7 @@ namespace {
 
 constexpr std::uint8_t kLongStart = 0x25;    // '%'
 constexpr std::uint8_t kShortStart = 0x23;   // '#'
-constexpr std::uint8_t kAnswerStart = 0x3C;  // '<'
 constexpr std::uint8_t kEnd = 0x66;          // 'f'
-constexpr std::uint8_t kTab = 0x09;
 
 constexpr std::size_t kParameterFrameSize = 185;
 constexpr int kStampPos = 40;
@@ -322,35 +320,6 @@ void restampParameterFrame(Bytes& frame, DateTime now) {
     if (frame.size() != kParameterFrameSize) return;
     putStamp(frame, now);
     frame[kChecksumPos] = checksum(frame, 6, kChecksumPos - 1);
-}
-
-bool answerAccepted(int mode, Variant variant, std::int16_t deviceType, ByteView answer) {
-    if (answer.empty()) return false;
-    const int last = static_cast<int>(answer.size()) - 1;
-    const bool leadsWithLt = answer.front() == kAnswerStart;
-    switch (mode) {
-        case kModeConnect:
-            if (variant == Variant::XY001) return leadsWithLt;
-            // The checksum must cover at least one byte: an answer that ends before
-            // its data would otherwise pass with a 00 last byte.
-            return leadsWithLt && last > 6 && answer[last] == checksum(answer, 6, last - 1);
-        case kModeHistory:
-            if (deviceType != 0) return answer[last] == checksum(answer, 5, last - 1);
-            return leadsWithLt && answer[last] == kEnd;
-        case kModeSecondBlock:
-        case kModeLive:
-            return leadsWithLt && answer[last] == kEnd;
-        case kModeWriteParameters:
-        case kModeSettings:
-        case kModeClock:
-            return leadsWithLt && answer[last] == kTab;
-        case kModeSmsNumbers:
-            return answer.size() >= 5 && leadsWithLt && answer[4] == kTab;
-        case kModeSmsPassword:
-            return true;
-        default:
-            return false;
-    }
 }
 
 std::string hexEcho(ByteView frame) {

@@ -73,13 +73,6 @@ Bytes parameterFrame(int address, const LoggerParameters& params, DateTime now);
 // A frame that is not 185 bytes long is left as it is.
 void restampParameterFrame(Bytes& frame, DateTime now);
 
-// Whether a complete answer passes the test of the pending mode. For mode 33 in
-// variant "XY-001" only the leading "<" is tested here; the decoder decides the rest.
-// An empty answer is never accepted, and neither is an "XY-002" parameter answer
-// too short for its checksum to cover any byte (fewer than 8 bytes). A mode without
-// a test of its own is not accepted.
-bool answerAccepted(int mode, Variant variant, std::int16_t deviceType, ByteView answer);
-
 // The echo of a sent frame: two upper-case hex digits and a space per byte.
 std::string hexEcho(ByteView frame);
 

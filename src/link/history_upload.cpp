@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 
+#include "link/answer_profile.h"
 #include "link/frames.h"
 #include "link/parameter_decoder.h"
 #include "link/transaction_engine.h"
@@ -18,14 +19,6 @@ constexpr std::string_view kNoDataStored =
     "记录仪中有可能并未存储数据。如果尚未重启，建议您先重启记录仪；如果已重启，请稍候再下载。";
 constexpr std::string_view kNoDataTitle = "存储失败";
 constexpr std::string_view kStoreFailed = "数据存储失败。请记录仪配置是否正确。";
-
-// A request's timeout of 200 ms stands for the standard timeout, OverTime.
-constexpr int kStandardTimeout = 200;
-constexpr int kOutputQueue = 512;
-// "XY-002" pages fit this queue; "XY-001" loggers send more at once, sized by
-// their storage capacity within these bounds.
-constexpr int kInputQueue = 10000;
-constexpr int kLargestInputQueue = 32700;
 
 // 3C A1 A2 x 36 Lh Ll page …: byte 7 numbers the page.
 constexpr std::size_t kPageNumberAt = 7;
@@ -66,12 +59,8 @@ void HistoryUpload::request(Request which) {
     } else if (which == Request::SameAgain) {
         frame = HistoryRequest::SamePageAgain;
     }
-    const int inputQueue = xy001 ? std::clamp<int>(engine_.loggerParams().storageCapacity,
-                                                   kInputQueue, kLargestInputQueue)
-                                 : kInputQueue;
     // Every request starts its own count of transmissions.
-    engine_.startExchange(kModeHistory, historyFrame(engine_.deviceAddress(), frame), inputQueue,
-                          kOutputQueue, kStandardTimeout, true);
+    engine_.startExchange(kModeHistory, historyFrame(engine_.deviceAddress(), frame), true);
 }
 
 bool HistoryUpload::historyAnswer(ByteView answer) {
@@ -91,11 +80,7 @@ bool HistoryUpload::pagedAnswer(ByteView answer) {
         }
         // The logger keeps sending bad pages: give up as after the last unanswered
         // request, keeping what did arrive.
-        engine_.stopTransaction();
-        engine_.port().close();
-        engine_.showFailure();
-        handOverSoFar();
-        engine_.endExchange();
+        engine_.giveUp(TransactionEngine::GiveUp::Unanswered);
         return true;
     }
 

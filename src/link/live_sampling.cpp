@@ -11,9 +11,6 @@ namespace tarvo {
 namespace {
 
 constexpr int kLiveClockMs = 1000;
-constexpr int kInputQueue = 5000;
-constexpr int kOutputQueue = 500;
-constexpr int kAnswerTimeoutMs = 800;
 // Unanswered live requests that pass without a word; the next one stops sampling.
 constexpr std::int16_t kSilentFailures = 11;
 
@@ -67,8 +64,7 @@ void LiveSampling::liveTick() {
     if (engine_.busy()) return;
     liveCountdown_ = 0;
     ++requestsSent_;
-    engine_.startExchange(kModeLive, liveFrame(engine_.deviceAddress()), kInputQueue, kOutputQueue,
-                          kAnswerTimeoutMs, true);
+    engine_.startExchange(kModeLive, liveFrame(engine_.deviceAddress()), true);
 }
 
 void LiveSampling::liveAnswer(ByteView answer) {

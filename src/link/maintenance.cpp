@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "core/logger_parameters.h"
+#include "link/answer_profile.h"
 #include "link/frames.h"
 #include "link/transaction_engine.h"
 
@@ -12,26 +13,13 @@ namespace tarvo {
 
 namespace {
 
-// Stop, power mode and reset: the logger answers within half a second, and the
-// exchange starts with fresh counters.
-constexpr int kSettingInputQueue = 5000;
-constexpr int kSettingOutputQueue = 500;
-constexpr int kSettingTimeoutMs = 500;
-
-// SMS commands: sent without resetting the counters first, which the end of the
-// previous exchange has done.
-constexpr int kSmsInputQueue = 1024;
-constexpr int kSmsOutputQueue = 512;
-constexpr int kSmsTimeoutMs = 3000;
-constexpr int kSmsSlowTimeoutMs = 6000;
-
 bool allDigits(std::string_view text) {
     return std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
 SendOutcome sendSetting(TransactionEngine& engine, Bytes frame) {
-    engine.startExchange(kModeSettings, std::move(frame), kSettingInputQueue, kSettingOutputQueue,
-                         kSettingTimeoutMs, true);
+    // Stop, power mode and reset start with fresh counters.
+    engine.startExchange(kModeSettings, std::move(frame), true);
     return SendOutcome::Sent;
 }
 
@@ -70,7 +58,7 @@ std::string phoneNumberEntry(std::string_view text) {
 }
 
 int smsTimeoutMs(const LoggerParameters& params) {
-    return params.deviceType() != 0 ? kSmsSlowTimeoutMs : kSmsTimeoutMs;
+    return timeoutOf(*modeProfile(kModeSmsNumbers), AnswerContext{Variant::XY002, params});
 }
 
 SendOutcome setSmsNumbers(TransactionEngine& engine, const std::array<std::string, 3>& numbers) {
@@ -79,8 +67,7 @@ SendOutcome setSmsNumbers(TransactionEngine& engine, const std::array<std::strin
     for (std::size_t i = 0; i < numbers.size(); ++i)
         params.phoneNumbers[i] = phoneNumberEntry(numbers[i]);
     engine.startExchange(kModeSmsNumbers,
-                         smsNumbersFrame(engine.deviceAddress(), params.phoneNumbers),
-                         kSmsInputQueue, kSmsOutputQueue, smsTimeoutMs(params), false);
+                         smsNumbersFrame(engine.deviceAddress(), params.phoneNumbers), false);
     return SendOutcome::Sent;
 }
 
@@ -98,8 +85,7 @@ SendOutcome setSmsPassword(TransactionEngine& engine, const std::string& oldPass
     LoggerParameters& params = engine.loggerParams();
     params.smsPasswords = {oldPassword, newPassword};
     engine.startExchange(kModeSmsPassword,
-                         smsPasswordFrame(engine.deviceAddress(), oldPassword, newPassword),
-                         kSmsInputQueue, kSmsOutputQueue, smsTimeoutMs(params), false);
+                         smsPasswordFrame(engine.deviceAddress(), oldPassword, newPassword), false);
     return SendOutcome::Sent;
 }
 

@@ -11,10 +11,8 @@ namespace tarvo {
 namespace {
 
 constexpr int kWatchInterval = 90;
-constexpr int kReceiveInterval = 100;
+constexpr int kReceiveInterval = CompletionPolicy::kReceiveTickMs;
 constexpr int kInitialTimeout = 200;
-// A command's timeout of 200 ms stands for the standard timeout, OverTime.
-constexpr int kStandardTimeout = 200;
 // Queues of a resend, whatever the first transmission asked for.
 constexpr int kResendInputQueue = 5000;
 constexpr int kResendOutputQueue = 500;
@@ -33,8 +31,8 @@ constexpr std::string_view kStoreFailed = "数据存储失败。请记录仪配�
 constexpr std::string_view kRestartTitle = "重启记录仪";
 constexpr std::string_view kSettingsTitle = "设置记录仪";
 
-constexpr int kConnectAnswerLength = 335;
-constexpr int kUnknownAnswerLength = 5000;
+// Said in the command echo when the engine stops taking answers early.
+constexpr std::string_view kFallbackNote = "（应答后仍有数据到达，本次通信改为严格按时序接收）";
 // The logger's answer to a wrong old SMS password is four bytes long.
 constexpr std::size_t kPasswordRefusedLength = 4;
 
@@ -149,9 +147,7 @@ void TransactionEngine::connectLogger(Variant v) {
     } else {
         heldVariant_ = v;
     }
-    state_.mode = kModeConnect;
-    stopTransaction();
-    sendFrame(connectFrame(state_.deviceAddress, v), 1024, 512, kStandardTimeout);
+    startExchange(kModeConnect, connectFrame(state_.deviceAddress, v), true);
 }
 
 void TransactionEngine::connectLogger(int v) {
@@ -165,17 +161,23 @@ void TransactionEngine::connectLogger(int address, Variant v) {
 
 void TransactionEngine::setLoggerClock() {
     Guard guard(*this);
-    state_.mode = kModeClock;
-    sendFrame(clockFrame(state_.deviceAddress, toCivil(params_.loggerClock)), 1024, 512,
-              kStandardTimeout);
+    startExchange(kModeClock, clockFrame(state_.deviceAddress, toCivil(params_.loggerClock)),
+                  false);
 }
 
 void TransactionEngine::sendParameters() {
     Guard guard(*this);
-    state_.mode = kModeWriteParameters;
-    const int timeout = params_.deviceType() != 0 ? 6000 : 3000;
-    sendFrame(parameterFrame(state_.deviceAddress, params_, timers_.now()), 5000, 500, timeout);
+    startExchange(kModeWriteParameters,
+                  parameterFrame(state_.deviceAddress, params_, timers_.now()), false);
     listener_->showPleaseWait();
+}
+
+void TransactionEngine::startExchange(int mode, Bytes frame, bool stopFirst) {
+    const ModeProfile* profile = modeProfile(mode);
+    if (!profile) return;
+    const AnswerContext context = answerContext();
+    startExchange(mode, std::move(frame), inputQueueOf(*profile, context), profile->outputQueue,
+                  timeoutOf(*profile, context), stopFirst);
 }
 
 void TransactionEngine::startExchange(int mode, Bytes frame, int inputQueue, int outputQueue,
@@ -193,13 +195,61 @@ void TransactionEngine::sendFrame(Bytes frame, int inputQueue, int outputQueue, 
     openResult();
     state_.currentFrame = std::move(frame);
 
+    // Bytes that trail an answer taken early (before the purge below drops them) say
+    // this logger's answers are not what their length declares: for the rest of the
+    // exchange they are taken by the three-tick rule.
+    bool fellBack = false;
+    if (completion_.takenEarly() && !strictFallback_ && waitingBytes() > 0) {
+        strictFallback_ = true;
+        fellBack = true;
+    }
+
+    openLine(inputQueue, outputQueue);
+    if (!port_.purgeInput()) inform(kPurgeFailed, {}, MessageIcon::None);
+    // A failed write still arms the timeout, which resends or reports.
+    if (!port_.write(state_.currentFrame)) inform(kWriteFailed, {}, MessageIcon::None);
+
+    std::string echo = hexEcho(state_.currentFrame);
+    if (fellBack) echo += kFallbackNote;
+    listener_->commandEcho(echo);
+
+    int timeout = timeoutMs == kStandardTimeout ? settings_.OverTime : timeoutMs;
+    if (timeout < 1) timeout = 1;  // a timeout of 0 would never end the exchange
+    timers_.setInterval(TimerId::Timeout, timeout);
+    timers_.start(TimerId::Timeout);
+    ++state_.sendCount;
+    received_.clear();
+    const char parity = parityLetter(settings_.CheckMode).value_or('n');
+    completion_.begin(timers_.elapsedMs(), byteTimeMs(settings_.BaudRate, parity), timeout,
+                      strictTiming());
+    // An answer of known length is looked at as soon as it can be whole; any other
+    // waits for the arrival watcher.
+    timers_.stop(TimerId::Com);
+    if (!strictTiming()) {
+        if (const auto expected = declaredLengthOf(state_.mode, answerContext(), {})) {
+            timers_.setInterval(TimerId::Com,
+                                completion_.firstTickMs(state_.currentFrame.size(), *expected));
+            timers_.start(TimerId::Com);
+        }
+    }
+}
+
+void TransactionEngine::openLine(int inputQueue, int outputQueue) {
+    const std::optional<char> parity = parityLetter(settings_.CheckMode);
+    const bool portNamed = isPortName(settings_.ComPort);
+    // A bad parity letter, port name or line speed is reported once; the
+    // transmission goes on (without a port it fails at the purge and the write).
+    if (!parity || !portNamed || !isLineSpeed(settings_.BaudRate)) {
+        inform(kSetupFailed, {}, MessageIcon::None);
+    }
+    if (!portNamed) {
+        port_.close();
+        return;
+    }
     LineSettings line;
     line.port = settings_.ComPort;
     line.baudRate = settings_.BaudRate;
-    line.parity =
-        settings_.CheckMode.empty()
-            ? 'n'
-            : static_cast<char>(std::tolower(static_cast<unsigned char>(settings_.CheckMode[0])));
+    line.parity = parity.value_or('n');
     line.dataBits = 8;
     line.stopBits = 1;
     line.inputQueue = inputQueue;
@@ -207,30 +257,25 @@ void TransactionEngine::sendFrame(Bytes frame, int inputQueue, int outputQueue, 
     // A failed open shows nothing itself: it surfaces at the purge and the write.
     const PortOpenResult opened = port_.open(line);
     for (int i = 0; i < opened.failedSetupSteps; ++i) inform(kSetupFailed, {}, MessageIcon::None);
-    if (!port_.purgeInput()) inform(kPurgeFailed, {}, MessageIcon::None);
-    // A failed write still arms the timeout, which resends or reports.
-    if (!port_.write(state_.currentFrame)) inform(kWriteFailed, {}, MessageIcon::None);
-
-    listener_->commandEcho(hexEcho(state_.currentFrame));
-
-    int timeout = timeoutMs == kStandardTimeout ? settings_.OverTime : timeoutMs;
-    if (timeout < 1) timeout = 1;  // a timeout of 0 would never end the exchange
-    timers_.setInterval(TimerId::Timeout, timeout);
-    timers_.start(TimerId::Timeout);
-    ++state_.sendCount;
-    state_.rxCount = 0;
 }
 
 void TransactionEngine::stopTransaction() {
     state_.sendCount = 0;
-    state_.rxCount = 0;
+    completion_.rxCount = 0;
     timers_.stop(TimerId::Timeout);
+    timers_.stop(TimerId::Com);
+}
+
+void TransactionEngine::becomeIdle() {
+    state_.mode = kModeIdle;
+    strictFallback_ = false;
+    received_.clear();
 }
 
 void TransactionEngine::endExchange() {
     Guard guard(*this);
     stopTransaction();
-    state_.mode = kModeIdle;
+    becomeIdle();
     port_.close();
     closeResult();
     listener_->enablingChanged();
@@ -289,49 +334,54 @@ void TransactionEngine::arrivalWatch() {
     }
 }
 
-void TransactionEngine::showReceiveProgress() {
-    switch (state_.mode) {
-        case kModeConnect:
-            progress(state_.rxCount, 0, kConnectAnswerLength);
-            break;
-        case kModeHistory: {
-            // "XY-002" pages are the announced page length plus the 9 framing bytes.
-            int length = kUnknownAnswerLength;
-            if (variant() == Variant::XY002 &&
-                (params_.uploadWord1 == 0 || params_.uploadWord1 == 1)) {
-                length = params_.uploadWord3 + 9;
-            }
-            progress(state_.rxCount, 0, length);
-            break;
-        }
-        default:
-            progress(0, 0, 100);
-            break;
+// The progress strip counts the answer of a connect or an upload against its
+// declared length (or its largest, while that is not known); other modes show none.
+void TransactionEngine::showReceiveProgress(std::size_t received,
+                                            std::optional<std::size_t> declared) {
+    if (state_.mode != kModeConnect && state_.mode != kModeHistory) {
+        progress(0, 0, 100);
+        return;
     }
+    const std::size_t length = declared.value_or(largestLengthOf(state_.mode, answerContext()));
+    progress(static_cast<int>(received), 0, static_cast<int>(length));
 }
 
-// The answer is complete when the input count is non-zero and the same on three
-// successive ticks.
+// Gathers what has arrived and asks the completion policy whether the answer is
+// whole. The answer is read whole, however large; after a failed read it is what
+// did arrive, and it is tested as it stands.
 void TransactionEngine::receiveTick() {
-    const std::int32_t n = waitingBytes();
-    if (n != state_.rxCount || state_.rxCount == 0) {
-        state_.rxCount = n;
-        showReceiveProgress();
-        return;
+    const std::size_t before = received_.size();
+    const std::int32_t waiting = waitingBytes();
+    bool readFailed = false;
+    if (waiting > 0) {
+        readFailed = !port_.read(static_cast<std::size_t>(waiting), received_);
+        if (received_.size() > before + static_cast<std::size_t>(waiting)) {
+            received_.resize(before + static_cast<std::size_t>(waiting));
+        }
+        // Bytes arriving stop the answer timeout (the watcher's job, done here too
+        // when the answer is looked at sooner).
+        timers_.stop(TimerId::Timeout);
     }
-    if (state_.stableMemo != state_.rxCount || state_.stableMemo == 0) {
-        state_.stableMemo = state_.rxCount;
-        return;
-    }
-    state_.stableMemo = 0;
-    timers_.stop(TimerId::Com);
-    // Read the whole answer, however large. After a failed read the answer is
-    // what did arrive, and it is tested as it stands.
-    Bytes answer;
-    if (!port_.read(static_cast<std::size_t>(n), answer))
+    const AnswerContext context = answerContext();
+    const std::size_t n = received_.size();
+    const auto declared = declaredLengthOf(state_.mode, context, received_);
+    Completion verdict = Completion::Complete;
+    if (readFailed) {
         inform(kReadFailed, {}, MessageIcon::None);
-    if (answer.size() > static_cast<std::size_t>(n)) answer.resize(static_cast<std::size_t>(n));
-    state_.rxCount = 0;
+    } else {
+        const std::size_t largest = std::max(declared.value_or(0), largestLengthOf(state_.mode, context));
+        verdict = completion_.tick(timers_.elapsedMs(), n, declared, largest, [&] {
+            return answerAccepted(state_.mode, context.variant, params_.deviceType(), received_);
+        });
+    }
+    if (n != before) showReceiveProgress(n, declared);
+    if (verdict == Completion::NeedMore) {
+        if (!strictTiming()) timers_.setInterval(TimerId::Com, completion_.nextTickMs(n, declared));
+        return;
+    }
+    timers_.stop(TimerId::Com);
+    const Bytes answer = std::move(received_);
+    received_.clear();
     dispatch(answer);
 }
 
@@ -343,12 +393,12 @@ void TransactionEngine::answerTimeout() {
         port_.close();
         return;
     }
-    const std::int32_t n = waitingBytes();
-    if (n > 0 && state_.rxCount < n) {  // the answer is still coming
-        state_.rxCount = n;
+    const auto n = static_cast<std::int32_t>(received_.size()) + waitingBytes();
+    if (n > 0 && completion_.rxCount < n) {  // the answer is still coming
+        completion_.rxCount = n;
         return;
     }
-    state_.rxCount = 0;
+    completion_.rxCount = 0;
     if (state_.sendCount < transmissionLimit()) {
         // The parameter write carries the time it is sent.
         if (state_.mode == kModeWriteParameters)
@@ -357,25 +407,7 @@ void TransactionEngine::answerTimeout() {
                   timers_.interval(TimerId::Timeout));
         return;
     }
-    stopTransaction();
-    port_.close();
-    listener_->closePleaseWait();
-    if (state_.mode == kModeLive) {
-        if (live_) {
-            live_->liveTimedOut();
-        } else {
-            showFailure();
-        }
-    } else if (state_.mode == kModeConnect) {
-        if (connectFailed()) return;
-    } else {
-        showFailure();
-        abandonPending();
-        if (state_.mode == kModeHistory && history_) history_->historyTimedOut();
-    }
-    state_.mode = kModeIdle;
-    closeResult();
-    listener_->enablingChanged();
+    giveUp(GiveUp::Unanswered);
 }
 
 // ---- failures ---------------------------------------------------------------
@@ -386,17 +418,30 @@ void TransactionEngine::retryOrFail() {
                   timers_.interval(TimerId::Timeout));
         return;
     }
+    giveUp(GiveUp::BadAnswer);
+}
+
+void TransactionEngine::giveUp(GiveUp cause) {
+    Guard guard(*this);
     stopTransaction();
     port_.close();
     listener_->closePleaseWait();
     if (state_.mode == kModeConnect) {
         if (connectFailed()) return;
+    } else if (state_.mode == kModeLive && cause == GiveUp::Unanswered && live_) {
+        // Live sampling tolerates some silence and decides itself what to say.
+        live_->liveTimedOut();
     } else {
         showFailure();
         abandonPending();
+        // What did arrive of an upload is kept.
+        if (state_.mode == kModeHistory && cause == GiveUp::Unanswered && history_) {
+            history_->historyTimedOut();
+        }
     }
-    state_.mode = kModeIdle;
+    becomeIdle();
     closeResult();
+    progress(0, 0, 100);
     listener_->statusText({});
     // Recomputed once the exchange is over, so the commands come back.
     listener_->enablingChanged();
@@ -454,9 +499,7 @@ void TransactionEngine::dispatch(ByteView answer) {
                 if (!decodeXY001Block1(answer, params_, timers_.now())) return decoderFailed();
                 flags_.probingXY001 = false;
                 // The second block is an exchange of its own, with its own resends.
-                state_.mode = kModeSecondBlock;
-                stopTransaction();
-                sendFrame(secondBlockFrame(state_.deviceAddress), 1024, 512, kStandardTimeout);
+                startExchange(kModeSecondBlock, secondBlockFrame(state_.deviceAddress), true);
                 return;
             }
             if (!decodeXY002(answer, params_)) return decoderFailed();

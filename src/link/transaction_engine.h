@@ -1,7 +1,7 @@
 #pragma once
 // One exchange with a logger at a time: a command frame is sent, the answer is
-// gathered from the input queue until it stops growing, tested, and handed to the
-// handler of the pending operation (`mode`). A missing or bad answer is resent up
+// gathered from the input queue until it is complete (CompletionPolicy), tested, and
+// handed to the handler of the pending operation (`mode`). A missing or bad answer is resent up
 // to ResendTime transmissions in all, then reported. Operations chain by starting
 // the next exchange from the handler of the previous one.
 //
@@ -20,6 +20,8 @@
 #include "core/logger_parameters.h"
 #include "core/messenger.h"
 #include "core/settings.h"
+#include "link/answer_profile.h"
+#include "link/completion_policy.h"
 #include "link/engine_listener.h"
 #include "link/frames.h"
 #include "link/serial_port.h"
@@ -56,8 +58,6 @@ struct TransactionState {
     Bytes currentFrame;           // the last frame sent; a resend sends it again
     int mode = kModeIdle;         // code of the pending operation, 0 = idle
     std::int16_t sendCount = 0;   // transmissions of the current frame so far
-    std::int32_t rxCount = 0;     // input count seen at the previous receive tick
-    std::int32_t stableMemo = 0;  // count remembered for the second stability test
     int deviceAddress = 1;        // 1 to 100, taken when a command is chosen
     int stopIssued = 0;           // 1 after the stop command, until its success is reported
 };
@@ -122,7 +122,10 @@ class TransactionEngine : public TimerHandler {
     // Writes loggerParams into the logger, which restarts with them (mode 17), and
     // brings up the please-wait window.
     void sendParameters();
-    // Starts an exchange of `mode`: optionally resets the counters first, then sends.
+    // Starts an exchange of `mode` with the queues and timeout of its profile:
+    // optionally resets the counters first, then sends.
+    void startExchange(int mode, Bytes frame, bool stopFirst);
+    // The same with the queues and timeout given.
     void startExchange(int mode, Bytes frame, int inputQueue, int outputQueue, int timeoutMs,
                        bool stopFirst);
 
@@ -131,7 +134,7 @@ class TransactionEngine : public TimerHandler {
     // of 200 means OverTime) and counts the transmission. The frame becomes
     // currentFrame.
     void sendFrame(Bytes frame, int inputQueue, int outputQueue, int timeoutMs);
-    // Counters to 0 and the answer timeout off; mode and port stay.
+    // Counters to 0, the answer timeout and the receive tick off; mode and port stay.
     void stopTransaction();
     // stopTransaction, mode 0, port closed, enabling, progress and status cleared.
     void endExchange();
@@ -139,6 +142,14 @@ class TransactionEngine : public TimerHandler {
     int progress(int value, int minimum, int maximum);
     // "操作失败。请检查串口设置和硬件连接是否正常。"
     void showFailure();
+    enum class GiveUp {
+        Unanswered,  // the last transmission went unanswered (or brought only bad pages)
+        BadAnswer,   // the last transmission's answer failed its test
+    };
+    // The exchange failed for good: the port closes, the operation hears of it (a
+    // connect may still go on with "XY-001"), the failure is reported and the
+    // engine is idle again.
+    void giveUp(GiveUp cause);
 
     const TransactionState& state() const { return state_; }
     int mode() const { return state_.mode; }
@@ -152,6 +163,9 @@ class TransactionEngine : public TimerHandler {
     const EngineFlags& flags() const { return flags_; }
     // The protocol variant in use (ConferStyle).
     Variant variant() const;
+    // Answers are taken by the three-tick rule only: StrictTiming is set, or bytes
+    // trailed an answer taken early in this exchange.
+    bool strictTiming() const { return settings_.StrictTiming != 0 || strictFallback_; }
 
     ProgramSettings& settings() { return settings_; }
     LoggerParameters& loggerParams() { return params_; }
@@ -179,11 +193,16 @@ class TransactionEngine : public TimerHandler {
     void closeResult();
 
     std::int32_t waitingBytes();
+    AnswerContext answerContext() const { return {variant(), params_}; }
+    // Opens the port with the stored line settings, reporting what is wrong with them.
+    void openLine(int inputQueue, int outputQueue);
     void arrivalWatch();
     void receiveTick();
     void answerTimeout();
-    void showReceiveProgress();
+    void showReceiveProgress(std::size_t received, std::optional<std::size_t> declared);
     void dispatch(ByteView answer);
+    // No exchange is pending any more.
+    void becomeIdle();
     void retryOrFail();
     // The final failure of a connect. True when the "XY-001" retry took over.
     bool connectFailed();
@@ -211,6 +230,9 @@ class TransactionEngine : public TimerHandler {
     LiveSampleHandler* live_ = nullptr;
     TransactionState state_;
     EngineFlags flags_;
+    CompletionPolicy completion_;
+    Bytes received_;               // the answer gathered so far
+    bool strictFallback_ = false;  // bytes trailed an answer taken early in this exchange
     int depth_ = 0;  // > 0 while the engine is at work; ticks arriving meanwhile are dropped
 };
 

@@ -184,7 +184,8 @@ TEST_F(EngineTest, ConnectReadsTheParametersAndEndsWithTheUnansweredClosingFrame
     EXPECT_EQ(listener.statuses.back(), "");
 }
 
-TEST_F(EngineTest, AnAnswerIsTakenTwoReceiveTicksAfterItsLastByteWhateverItsPace) {
+TEST_F(EngineTest, InStrictTimingAnAnswerIsTakenTwoReceiveTicksAfterItsLastByteWhateverItsPace) {
+    settings.StrictTiming = 1;
     settings.OverTime = 300;
     // 335 bytes in five pieces 150 ms apart: the last arrives at 30 + 600 ms.
     port.script.push_back(Reply{test::typicalLogger(kPcTime).sealed(), 30, 5, 150});

@@ -7,6 +7,7 @@
 
 #include "core/date_time.h"
 #include "core/logger_parameters.h"
+#include "link/answer_profile.h"
 
 namespace tarvo {
 namespace {
