@@ -2,6 +2,7 @@
 
 #include "gui/dialog_parts.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QGridLayout>
@@ -79,6 +80,14 @@ SerialSettingsDialog::SerialSettingsDialog(const ProgramSettings& settings, QWid
     boxes_[2]->setCurrentText(QString::fromStdString(previous_.checkMode));
     boxes_[3]->setCurrentText(QString::number(previous_.resendTime));
     boxes_[4]->setCurrentIndex(previous_.conferStyle == 1 ? 0 : 1);
+    QStringList speeds;
+    for (int speed : kLineSpeeds) speeds << QString::number(speed);
+    baud_ = makeBox(this, speeds, false);
+    // A stored speed the line does not offer stays as it is until another is chosen.
+    if (!isLineSpeed(previous_.baudRate)) baud_->addItem(QString::number(previous_.baudRate));
+    baud_->setCurrentText(QString::number(previous_.baudRate));
+    strict_ = new QCheckBox(QStringLiteral("严格按时序接收"), this);
+    strict_->setChecked(previous_.strictTiming);
 
     // Three rows of captioned boxes, units after the boxes that have one.
     auto* grid = new QGridLayout;
@@ -104,10 +113,10 @@ SerialSettingsDialog::SerialSettingsDialog(const ProgramSettings& settings, QWid
     grid->addWidget(unit("次"), 1, 5);
     grid->addWidget(caption("协议类型"), 2, 0);
     grid->addWidget(boxes_[4], 2, 1);
-    // The line speed has a caption but no box: it is kept only in the store.
-    auto* baud = caption("波特率");
-    baud->hide();
-    grid->addWidget(baud, 2, 3);
+    grid->addWidget(caption("波特率"), 2, 3);
+    grid->addWidget(baud_, 2, 4);
+    grid->addWidget(unit("bps"), 2, 5);
+    grid->addWidget(strict_, 3, 1, 1, 4);
     grid->setColumnMinimumWidth(2, 16);
     grid->setColumnMinimumWidth(5, 16);
 
@@ -136,6 +145,8 @@ SerialDialogValues SerialSettingsDialog::values() const {
     if (v.checkMode.empty()) v.checkMode = previous_.checkMode;
     v.resendTime = numberOf(boxes_[3], previous_.resendTime);
     v.conferStyle = static_cast<std::int16_t>(boxes_[4]->currentIndex() + 1);
+    v.baudRate = baud_->currentText().toInt();
+    v.strictTiming = strict_->isChecked();
     return v;
 }
 

@@ -9,6 +9,7 @@
 #include "core/settings.h"
 #include "workstation/workstation.h"
 
+class QCheckBox;
 class QComboBox;
 class QLabel;
 class QPushButton;
@@ -29,12 +30,17 @@ class SerialSettingsDialog : public QDialog {
     static QStringList portEntries();
 
     QComboBox* box(int index) const { return boxes_.at(static_cast<std::size_t>(index)); }
+    // The line speed and "严格按时序接收".
+    QComboBox* baudBox() const { return baud_; }
+    QCheckBox* strictTimingBox() const { return strict_; }
     QPushButton* okButton() const { return ok_; }
     QPushButton* cancelButton() const { return cancel_; }
 
   private:
     SerialDialogValues previous_;
     std::array<QComboBox*, 5> boxes_{};
+    QComboBox* baud_ = nullptr;
+    QCheckBox* strict_ = nullptr;
     QPushButton* ok_ = nullptr;
     QPushButton* cancel_ = nullptr;
 };

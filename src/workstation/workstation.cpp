@@ -22,7 +22,8 @@ std::string fileNameOfCommandLine(std::string_view line) {
 }  // namespace
 
 SerialDialogValues serialDialogValues(const ProgramSettings& s) {
-    return {s.ComPort, s.OverTime, s.CheckMode, s.ResendTime, s.ConferStyle};
+    return {s.ComPort,     s.OverTime, s.CheckMode,          s.ResendTime,
+            s.ConferStyle, s.BaudRate, s.StrictTiming != 0};
 }
 
 Workstation::Workstation(TimerService& timers, SerialPort& port, Messenger& messenger,
@@ -199,6 +200,8 @@ void Workstation::serialSettingsAccepted(const SerialDialogValues& values) {
     settings_.CheckMode = values.checkMode;
     settings_.ResendTime = values.resendTime;
     settings_.ConferStyle = values.conferStyle;
+    settings_.BaudRate = values.baudRate;
+    settings_.StrictTiming = values.strictTiming ? 1 : 0;
     saveSettings(store_, settings_, names_);
     // A second exchange must not start on top of a pending one.
     if (!allowed(Command::Connect)) return;

@@ -105,6 +105,8 @@ struct SerialDialogValues {
     std::string checkMode;
     std::int16_t resendTime = 3;
     std::int16_t conferStyle = 2;  // list position + 1
+    std::int32_t baudRate = 9600;
+    bool strictTiming = false;
 };
 SerialDialogValues serialDialogValues(const ProgramSettings& settings);
 

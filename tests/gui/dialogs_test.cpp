@@ -2,6 +2,7 @@
 // operator uses them.
 
 #include <gtest/gtest.h>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -92,13 +93,14 @@ TEST(SerialSettingsDialog, TheBoxesShowTheSettingsAndOfferTheirEntries) {
     EXPECT_EQ(dialog.windowTitle(), "串口设置");
     EXPECT_FALSE(dialog.findChildren<QLabel*>().isEmpty());
     bool heading = false;
-    bool hiddenBaud = false;
+    bool baudCaption = false;
     for (QLabel* label : dialog.findChildren<QLabel*>()) {
         heading = heading || label->text() == "您确定将串口各参数设置为以下值吗？";
-        hiddenBaud = hiddenBaud || (label->text() == "波特率" && label->isHidden());
+        // The line speed has its box beside its caption.
+        baudCaption = baudCaption || (label->text() == "波特率" && !label->isHidden());
     }
     EXPECT_TRUE(heading);
-    EXPECT_TRUE(hiddenBaud);
+    EXPECT_TRUE(baudCaption);
 
     EXPECT_EQ(dialog.box(0)->currentText(), "COM3");
     EXPECT_EQ(dialog.box(1)->currentText(), "500");
@@ -129,6 +131,16 @@ TEST(SerialSettingsDialog, OkTakesTheBoxesAsTheyStandAndKeepsNumbersThatAreNone)
     EXPECT_EQ(v.checkMode, "o");
     EXPECT_EQ(v.resendTime, 3);  // empty: the setting it had
     EXPECT_EQ(v.conferStyle, 2);
+    // The line speed offers the eight speeds, the strict timing is off unless stored.
+    EXPECT_EQ(dialog.baudBox()->count(), 8);
+    EXPECT_EQ(dialog.baudBox()->currentText(), "9600");
+    EXPECT_EQ(dialog.baudBox()->itemText(7), "115200");
+    EXPECT_EQ(dialog.strictTimingBox()->text(), "严格按时序接收");
+    EXPECT_FALSE(dialog.strictTimingBox()->isChecked());
+    dialog.baudBox()->setCurrentText("57600");
+    dialog.strictTimingBox()->setChecked(true);
+    EXPECT_EQ(dialog.values().baudRate, 57600);
+    EXPECT_TRUE(dialog.values().strictTiming);
 }
 
 class SerialSettingsFlowTest : public ::testing::Test, public test::WindowFixture {};

@@ -374,8 +374,12 @@ TEST_F(WorkstationTest, SerialSettingsAreSavedAndTheChosenVariantConnects) {
     values.comPort = "COM2";
     values.overTime = 500;
     values.conferStyle = 1;
+    values.baudRate = 115200;
+    values.strictTiming = true;
     ws->serialSettingsAccepted(values);
     EXPECT_EQ(store.read("ProgramSetting", "ComPort"), "COM2");
+    EXPECT_EQ(store.read("ProgramSetting", "BaudRate"), "115200");
+    EXPECT_EQ(store.read("ProgramSetting", "StrictTiming"), "1");
     EXPECT_EQ(store.read("ProgramSetting", "ConferStyle"), "1");
     EXPECT_EQ(store.read("ProgramSetting", "OverTime"), "500");
     ASSERT_TRUE(ws->engine().busy());
