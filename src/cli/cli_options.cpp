@@ -2,6 +2,8 @@
 
 #include <charconv>
 
+#include "core/settings.h"
+
 namespace tarvo::cli {
 
 const char* const kUsageText =
@@ -10,11 +12,13 @@ const char* const kUsageText =
     "global options (defaults come from the settings the workstation stores):\n"
     "  --port DEV          serial device: a path such as /dev/ttyUSB0, or COMn\n"
     "  --address N         device address 1..100 (default 1)\n"
-    "  --baud N            line speed\n"
+    "  --baud N            line speed: 1200, 2400, 4800, 9600, 19200, 38400, 57600\n"
+    "                      or 115200\n"
     "  --parity L          n, o, e, s or m\n"
     "  --timeout MS        standard answer timeout\n"
     "  --resend N          transmissions of one frame before an exchange fails\n"
     "  --protocol 1|2      1 = XY-001, 2 = XY-002 (default 2)\n"
+    "  --strict-timing     take every answer by the three-tick completion rule only\n"
     "  --yes               answer Yes to every question (otherwise No)\n"
     "  --demo              talk to the built-in simulated line instead of a port (the\n"
     "                      demo logger at address 1, two more at 2 and 7)\n"
@@ -79,7 +83,13 @@ CommandLine parseCommandLine(const std::vector<std::string>& argv) {
         } else if (a == "--address") {
             cl.global.address = parseInt(a, value(a), 1, 100);
         } else if (a == "--baud") {
-            cl.global.baud = parseInt(a, value(a), 1, 32767);
+            const std::string text = value(a);
+            const int baud = parseInt(a, text, 1, 115200);
+            if (!isLineSpeed(baud)) {
+                throw UsageError{"--baud: one of 1200, 2400, 4800, 9600, 19200, 38400, 57600, "
+                                 "115200, not " + text};
+            }
+            cl.global.baud = baud;
         } else if (a == "--parity") {
             const std::string p = value(a);
             if (p.size() != 1 || std::string("noesm").find(p[0]) == std::string::npos) {
@@ -94,6 +104,8 @@ CommandLine parseCommandLine(const std::vector<std::string>& argv) {
             cl.global.protocol = parseInt(a, value(a), 1, 2);
         } else if (a == "--yes") {
             cl.global.yes = true;
+        } else if (a == "--strict-timing") {
+            cl.global.strictTiming = true;
         } else if (a == "--demo") {
             cl.global.demo = true;
         } else if (a.rfind("--", 0) == 0 && a.size() > 2) {

@@ -17,6 +17,7 @@ struct GlobalOptions {
     std::optional<int> protocol;
     bool yes = false;
     bool demo = false;
+    bool strictTiming = false;
 };
 
 struct CommandLine {

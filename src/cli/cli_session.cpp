@@ -3,20 +3,38 @@
 #include <QCoreApplication>
 #include <QEventLoop>
 
+#include <csignal>
+
 #include "platform/qt_settings_store.h"
 
 namespace tarvo::cli {
+
+namespace {
+
+volatile std::sig_atomic_t gStopSignal = 0;
+
+extern "C" void onStopSignal(int signal) { gStopSignal = signal; }
+
+}  // namespace
+
+void stopOnSignals() {
+    std::signal(SIGINT, onStopSignal);
+    std::signal(SIGTERM, onStopSignal);
+}
+
+int stopSignal() { return gStopSignal; }
 
 CliSession::CliSession(const GlobalOptions& o, CliMessenger& messenger) {
     const QtSettingsStore store;
     DisplayNames names;
     loadSettings(store, settings_, names);
     if (o.port) settings_.ComPort = *o.port;
-    if (o.baud) settings_.BaudRate = static_cast<std::int16_t>(*o.baud);
+    if (o.baud) settings_.BaudRate = *o.baud;
     if (o.parity) settings_.CheckMode = *o.parity;
     if (o.timeoutMs) settings_.OverTime = static_cast<std::int16_t>(*o.timeoutMs);
     if (o.resend) settings_.ResendTime = static_cast<std::int16_t>(*o.resend);
     if (o.protocol) settings_.ConferStyle = static_cast<std::int16_t>(*o.protocol);
+    if (o.strictTiming) settings_.StrictTiming = 1;
     if (o.demo) startDemo();
 
     engine_ = std::make_unique<TransactionEngine>(timers_, port_, messenger, settings_, params_);
@@ -40,6 +58,10 @@ void CliSession::startDemo() {
 
 void CliSession::parametersRead() { readDone_ = true; }
 
+void CliSession::progress(int value, int /*minimum*/, int maximum) {
+    if (onProgress) onProgress(value, maximum);
+}
+
 bool CliSession::connect() {
     readDone_ = false;
     engine_->connectLogger(settings_.ConferStyle);
@@ -48,7 +70,10 @@ bool CliSession::connect() {
 }
 
 void CliSession::runUntil(const std::function<bool()>& done) {
-    while (!done()) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    // The arrival watcher ticks every 90 ms, so a signal is seen within that.
+    while (!done() && gStopSignal == 0) {
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    }
 }
 
 void CliSession::runUntilIdle() {

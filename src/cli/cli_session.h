@@ -18,6 +18,12 @@
 
 namespace tarvo::cli {
 
+// After this, SIGINT and SIGTERM end the run: every wait of a session returns at
+// once, so the command winds up and the port is closed (and its lock released) on
+// the way out. stopSignal() is the signal that came, or 0.
+void stopOnSignals();
+int stopSignal();
+
 class CliSession : public EngineListener {
 public:
     // Throws UsageError when the options cannot be honoured (no port, demo failed).
@@ -36,6 +42,10 @@ public:
     // Runs the event loop until `done` holds.
     void runUntil(const std::function<bool()>& done);
     void parametersRead() override;
+    void progress(int value, int minimum, int maximum) override;
+
+    // Told of every move of the progress strip (nullptr: nobody listens).
+    std::function<void(int value, int maximum)> onProgress;
 
 private:
     void startDemo();

@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 
+#include <algorithm>
 #include <atomic>
 #include <charconv>
 #include <functional>
@@ -22,6 +23,7 @@
 #include "cli/fleet_commands.h"
 #include "cli/json_output.h"
 #include "cli/summary_command.h"
+#include "cli/progress_line.h"
 #include "data/channel_list.h"
 #include "data/history_document.h"
 #include "files/file_names.h"
@@ -123,6 +125,13 @@ private:
     int records_ = 0;
 };
 
+// The bytes of samples the logger holds, as its parameters tell (0: not known).
+std::int64_t storedDataBytes(const LoggerParameters& p) {
+    const std::int64_t records = p.overflowCount > 0 ? p.totalSpace
+                                                     : std::min<std::int64_t>(p.recordCount, p.totalSpace);
+    return std::max<std::int64_t>(0, records * p.recordWidth);
+}
+
 int runUpload(const CommandLine& cl, std::vector<std::string> args) {
     const std::string file = takeValue(args, "-o");
     expectNoMore(args);
@@ -133,8 +142,22 @@ int runUpload(const CommandLine& cl, std::vector<std::string> args) {
     UploadToFile sink(pathFromText(file), session.engine().timers());
     if (ok) {
         HistoryUpload upload(session.engine(), sink);
+        ProgressLine progress;
+        const std::int64_t total = storedDataBytes(session.loggerParams());
+        session.onProgress = [&](int value, int /*maximum*/) {
+            if (session.engine().mode() != kModeHistory) return;
+            // Data bytes: a page answer frames its data with 9 bytes, 8 of them before it.
+            std::int64_t done = std::max(0, value - 8);
+            for (const Bytes& page : upload.pages()) {
+                done += std::max<std::int64_t>(0, static_cast<std::int64_t>(page.size()) - 9);
+            }
+            progress.update(total > 0 ? static_cast<double>(done) / static_cast<double>(total) : 0.0,
+                            static_cast<std::size_t>(done));
+        };
         upload.start(cl.global.address);
         session.runUntilIdle();
+        session.onProgress = nullptr;
+        progress.clear();
         // Pages handed over after a failure are saved, but the command still failed.
         ok = sink.handedOver() && sink.outcome().ok && !messenger.anyWarningShown();
     }
@@ -433,6 +456,8 @@ int run(int argc, char** argv) {
         }
         if (cl.command == "simulate") return runSimulate(cl.args);
         QCoreApplication app(argc, argv);
+        // SIGINT and SIGTERM wind the command up, closing the port on the way out.
+        stopOnSignals();
         if (cl.command == "connect") return runConnect(cl, cl.args);
         if (cl.command == "upload") return runUpload(cl, cl.args);
         if (cl.command == "show") return runShow(cl.args);

@@ -1,0 +1,167 @@
+// tarvo-cli over a pseudo-terminal: a line that never falls silent cannot hold a
+// command, and the upload's progress line appears only on a terminal.
+
+#include <fcntl.h>
+#include <pty.h>
+#include <unistd.h>
+
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <string>
+#include <thread>
+
+#include "cli_process.h"
+
+namespace tarvo::testing {
+namespace {
+
+// A pseudo-terminal whose other end is read by a thread (and, when `noise` is set,
+// gets a byte every 30 ms, as from a peer that never falls silent).
+class PtyPeer {
+public:
+    explicit PtyPeer(bool noise) {
+        if (::openpty(&master_, &slave_, nullptr, nullptr, nullptr) != 0) return;
+        char name[128] = {};
+        if (::ptsname_r(master_, name, sizeof name) == 0) path_ = name;
+        ::fcntl(master_, F_SETFL, ::fcntl(master_, F_GETFL) | O_NONBLOCK);
+        thread_ = std::thread([this, noise] {
+            char buffer[4096];
+            while (!stop_) {
+                const ssize_t n = ::read(master_, buffer, sizeof buffer);
+                if (n > 0) {
+                    heard_.append(buffer, static_cast<std::size_t>(n));
+                    heardBytes_ = heard_.size();
+                }
+                if (noise) {
+                    const char byte = 0x55;
+                    [[maybe_unused]] const ssize_t w = ::write(master_, &byte, 1);
+                }
+                std::this_thread::sleep_for(std::chrono::milliseconds(30));
+            }
+        });
+    }
+    ~PtyPeer() {
+        stop_ = true;
+        if (thread_.joinable()) thread_.join();
+        if (master_ >= 0) ::close(master_);
+        if (slave_ >= 0) ::close(slave_);
+    }
+    PtyPeer(const PtyPeer&) = delete;
+    PtyPeer& operator=(const PtyPeer&) = delete;
+
+    QString path() const { return QString::fromStdString(path_); }
+    // Whether the other end has written anything yet.
+    bool heardAnything() const { return heardBytes_ > 0; }
+    // What the other end wrote; read only after stop().
+    std::string heard() {
+        stop_ = true;
+        if (thread_.joinable()) thread_.join();
+        char buffer[4096];
+        for (ssize_t n; (n = ::read(master_, buffer, sizeof buffer)) > 0;) {
+            heard_.append(buffer, static_cast<std::size_t>(n));
+        }
+        return heard_;
+    }
+
+private:
+    int master_ = -1;
+    int slave_ = -1;
+    std::string path_;
+    std::atomic<bool> stop_{false};
+    std::atomic<std::size_t> heardBytes_{0};
+    std::thread thread_;
+    std::string heard_;
+};
+
+TEST(CliAnswerTiming, APeerThatNeverFallsSilentEndsInTheFailureMessageInEitherTiming) {
+    for (const QStringList& extra : {QStringList{}, QStringList{"--strict-timing"}}) {
+        PtyPeer peer(true);
+        ASSERT_FALSE(peer.path().isEmpty());
+        const auto start = std::chrono::steady_clock::now();
+        const auto r = runCli(QStringList{"--port", peer.path()} + extra + QStringList{"connect"},
+                              120000);
+        const auto took = std::chrono::steady_clock::now() - start;
+        EXPECT_EQ(r.exitCode, 1) << r.err;
+        EXPECT_NE(r.err.find("操作失败。请检查串口设置和硬件连接是否正常。"), std::string::npos)
+            << r.err;
+        // Six transmissions of about a second each; generous for a loaded machine.
+        EXPECT_LT(took, std::chrono::seconds(60));
+    }
+}
+
+// Ended by SIGTERM mid-exchange, the command winds up and closes the port (its lock
+// goes with it) instead of dying on the signal.
+TEST(CliAnswerTiming, ATerminatedCommandEndsNormallyAndReleasesThePort) {
+    PtyPeer peer(true);
+    QProcess p;
+    auto env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), QStringLiteral(TARVO_BINARY_DIR "/test-config"));
+    p.setProcessEnvironment(env);
+    p.start(cliPath(), {"--port", peer.path(), "connect"});
+    ASSERT_TRUE(p.waitForStarted(10000));
+    // The connect frame went out: the command is waiting for its answer.
+    for (int i = 0; i < 400 && !peer.heardAnything(); ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    ASSERT_TRUE(peer.heardAnything());
+    p.terminate();
+    ASSERT_TRUE(p.waitForFinished(20000));
+    EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
+    EXPECT_NE(p.exitCode(), 0);
+}
+
+TEST(CliAnswerTiming, UploadShowsOneProgressLineOnATerminalAndErasesIt) {
+    QTemporaryDir dir;
+    const QString config = dir.path() + "/fast.json";
+    QFile f(config);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(R"({
+  "pageSize": 512, "recordCount": 1500, "growRecords": false, "baudRate": 115200,
+  "channels": [
+    {"type": 1, "unit": 1, "dataLength": 2, "rangeLow": -40, "rangeHigh": 85,
+     "started": true, "record": true,
+     "generator": {"base": 20, "dailyAmplitude": 3, "noise": 0.2, "seed": 3}},
+    {"type": 2, "unit": 2, "dataLength": 4, "rangeLow": 0, "rangeHigh": 100,
+     "started": true, "record": true,
+     "generator": {"base": 50, "dailyAmplitude": 10, "noise": 0.5, "seed": 4}}
+  ]
+})");
+    f.close();
+    SimulatorProcess sim({"--config", config});
+    const QStringList args{"--port", sim.device(), "--baud", "115200", "upload", "-o",
+                           dir.path() + "/up.orx"};
+
+    // Standard error on a terminal: the line is drawn in place and erased at the end.
+    PtyPeer terminal(false);
+    QProcess p;
+    auto env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), QStringLiteral(TARVO_BINARY_DIR "/test-config"));
+    p.setProcessEnvironment(env);
+    p.setStandardErrorFile(terminal.path());
+    p.start(cliPath(), args);
+    ASSERT_TRUE(p.waitForFinished(60000));
+    EXPECT_EQ(p.exitCode(), 0);
+    EXPECT_NE(p.readAllStandardOutput().toStdString().find("2 channels, 1500 records"),
+              std::string::npos);
+    const std::string shown = terminal.heard();
+    EXPECT_NE(shown.find("%  "), std::string::npos) << shown;
+    EXPECT_NE(shown.find(" bytes"), std::string::npos) << shown;
+    EXPECT_NE(shown.find(" B/s"), std::string::npos) << shown;
+    const std::string erase = "\r\033[K";
+    ASSERT_GE(shown.size(), erase.size());
+    EXPECT_EQ(shown.substr(shown.rfind('\r')), erase) << "the line is erased when done";
+
+    // Not a terminal: nothing of it.
+    const auto piped = runCli(args);
+    EXPECT_EQ(piped.exitCode, 0) << piped.err;
+    EXPECT_EQ(piped.err.find("\033[K"), std::string::npos);
+    EXPECT_EQ(piped.err.find("bytes"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace tarvo::testing
