@@ -36,7 +36,9 @@ std::vector<ChannelRecord> fullestHistory() {
     return channels;
 }
 
-const char* server() { return std::getenv("TARVO_BENCH_SERVER"); }
+const char* server() {
+    return std::getenv("TARVO_BENCH_SERVER");
+}
 
 // Empties the data table (when there is one) so that every row is new again.
 void emptyTable(const char* uri) {
@@ -63,13 +65,19 @@ void BM_ServerAppend(benchmark::State& state) {
             emptyTable(uri);
             state.ResumeTiming();
         }
-        const DatabaseResult r = appendDatabase(source, SaveTarget::server(uri), templates, "bench");
+        const DatabaseResult r =
+            appendDatabase(source, SaveTarget::server(uri), templates, "bench");
         if (!r || r.newRows != (again ? 0 : kRecords)) state.SkipWithError(r.reason.c_str());
     }
     emptyTable(uri);
     state.SetItemsProcessed(state.iterations() * kRecords);
 }
-BENCHMARK(BM_ServerAppend)->Arg(0)->Arg(1)->ArgName("again")->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_ServerAppend)
+    ->Arg(0)
+    ->Arg(1)
+    ->ArgName("again")
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 }  // namespace
 }  // namespace tarvo

@@ -84,9 +84,9 @@ Message appendFailureMessage(const SinkResult& r, const SaveTarget& target) {
     switch (r.failure) {
         case SinkFailure::Unreachable:
             if (!target.isServer()) break;
-            return Message{kServerUnreachablePrefix + target.displayText() +
-                               kServerUnreachableSuffix,
-                           "错误！", MessageIcon::Warning, MessageButtons::Ok};
+            return Message{
+                kServerUnreachablePrefix + target.displayText() + kServerUnreachableSuffix,
+                "错误！", MessageIcon::Warning, MessageButtons::Ok};
         case SinkFailure::LoginRefused:
             return Message{kServerLoginRefusedMessage, "错误！", MessageIcon::Warning,
                            MessageButtons::Ok};

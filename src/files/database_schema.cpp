@@ -76,12 +76,18 @@ std::string_view serverType(ColumnType type) {
     return "text";
 }
 
-bool isDataTable(const TableDefinition& table) { return table.name == kDataTableName; }
+bool isDataTable(const TableDefinition& table) {
+    return table.name == kDataTableName;
+}
 
 }  // namespace
 
-const TableDefinition& configTable() { return kConfig; }
-const TableDefinition& dataTable() { return kData; }
+const TableDefinition& configTable() {
+    return kConfig;
+}
+const TableDefinition& dataTable() {
+    return kData;
+}
 
 std::string quotedName(std::string_view name) {
     std::string out = "\"";

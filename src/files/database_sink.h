@@ -27,7 +27,7 @@ struct SinkResult {
 };
 
 class DatabaseSink {
-public:
+  public:
     virtual ~DatabaseSink() = default;
     // Adds the data rows, and the configuration rows when asked, in one transaction.
     virtual SinkResult write(const DatabaseRows& rows, bool withConfiguration) = 0;

@@ -11,7 +11,7 @@
 namespace tarvo {
 
 class SaveTarget {
-public:
+  public:
     enum class Kind { File, Server };
 
     static SaveTarget file(std::filesystem::path path);
@@ -29,7 +29,7 @@ public:
     // What the program shows of the target: the path, or the URI without its password.
     std::string displayText() const;
 
-private:
+  private:
     Kind kind_ = Kind::File;
     std::filesystem::path path_;
     std::string uri_;

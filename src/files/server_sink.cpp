@@ -47,7 +47,7 @@ void appendNumber(std::string& out, double value) {
 }
 
 class Session {
-public:
+  public:
     Session(const DatabaseRows& rows, const std::string& line) : rows_(rows), line_(line) {}
 
     SinkResult run(const std::string& uri, bool withConfiguration) {
@@ -69,14 +69,13 @@ public:
         return result;
     }
 
-private:
+  private:
     SinkResult connect(const std::string& uri) {
         // Later entries override earlier ones, so the URI's own settings win.
         const std::array<const char*, 5> keys = {"connect_timeout", "client_encoding",
-                                                 "fallback_application_name", "dbname",
-                                                 nullptr};
-        const std::array<const char*, 5> values = {kConnectTimeout, "UTF8", "tarvo",
-                                                   uri.c_str(), nullptr};
+                                                 "fallback_application_name", "dbname", nullptr};
+        const std::array<const char*, 5> values = {kConnectTimeout, "UTF8", "tarvo", uri.c_str(),
+                                                   nullptr};
         conn_.reset(PQconnectdbParams(keys.data(), values.data(), 1));
         if (!conn_) return fail(SinkFailure::Unreachable, "out of memory");
         if (PQstatus(conn_.get()) == CONNECTION_OK) {
@@ -155,12 +154,13 @@ private:
     }
 
     SinkResult columnsOf(std::string_view table, std::vector<std::string>& names) {
-        const Result res = run(
-            "SELECT attname FROM pg_attribute WHERE attrelid = to_regclass($1) AND attnum > 0 "
-            "AND NOT attisdropped ORDER BY attnum",
-            {quotedName(table)});
+        const Result res =
+            run("SELECT attname FROM pg_attribute WHERE attrelid = to_regclass($1) AND attnum > 0 "
+                "AND NOT attisdropped ORDER BY attnum",
+                {quotedName(table)});
         if (!res || PQresultStatus(res.get()) != PGRES_TUPLES_OK) return failureOf(res.get());
-        for (int i = 0; i < PQntuples(res.get()); ++i) names.emplace_back(PQgetvalue(res.get(), i, 0));
+        for (int i = 0; i < PQntuples(res.get()); ++i)
+            names.emplace_back(PQgetvalue(res.get(), i, 0));
         if (names.empty())
             return fail(SinkFailure::Layout, "the table " + std::string(table) + " is missing");
         return {};
@@ -204,23 +204,30 @@ private:
             sql += quotedName(c.name) + ", ";
             placeholders += "$" + std::to_string(++n) + ", ";
         }
-        sql += quotedName(kLineColumn) + ") VALUES (" + placeholders + "$" +
-               std::to_string(n + 1) + ")";
+        sql += quotedName(kLineColumn) + ") VALUES (" + placeholders + "$" + std::to_string(n + 1) +
+               ")";
         const auto number = [](double v) {
             std::string s;
             appendNumber(s, v);
             return s;
         };
         for (const ConfigRow& r : rows_.config) {
-            const std::vector<std::string> params = {
-                std::to_string(r.firstChannel), std::to_string(r.lastChannel),
-                std::to_string(r.channel),      number(r.maxValue),
-                number(r.minValue),             number(r.meanValue),
-                r.typeText,                     r.unitText,
-                std::to_string(r.color),        std::to_string(r.rangeHigh),
-                std::to_string(r.rangeLow),     number(r.startTime),
-                r.userName,                     r.title,
-                number(r.stopTime),             line_};
+            const std::vector<std::string> params = {std::to_string(r.firstChannel),
+                                                     std::to_string(r.lastChannel),
+                                                     std::to_string(r.channel),
+                                                     number(r.maxValue),
+                                                     number(r.minValue),
+                                                     number(r.meanValue),
+                                                     r.typeText,
+                                                     r.unitText,
+                                                     std::to_string(r.color),
+                                                     std::to_string(r.rangeHigh),
+                                                     std::to_string(r.rangeLow),
+                                                     number(r.startTime),
+                                                     r.userName,
+                                                     r.title,
+                                                     number(r.stopTime),
+                                                     line_};
             if (SinkResult result = exec(sql.c_str(), params); !result.ok()) return result;
         }
         return {};
@@ -229,8 +236,7 @@ private:
     // The rows go to a temporary table by COPY, and from there into the table in one
     // statement that skips the keys the server holds already.
     SinkResult insertDataRows(const std::vector<std::string>& names) {
-        std::string temp =
-            "CREATE TEMPORARY TABLE tarvo_rows (a smallint, t double precision";
+        std::string temp = "CREATE TEMPORARY TABLE tarvo_rows (a smallint, t double precision";
         for (int input = 0; input < kLoggerInputs; ++input)
             temp += ", v" + std::to_string(input) + " real";
         temp += ") ON COMMIT DROP";
@@ -281,14 +287,16 @@ private:
             }
             buffer += '\n';
             if (buffer.size() >= kChunk) {
-                sent = PQputCopyData(conn_.get(), buffer.data(), static_cast<int>(buffer.size())) == 1;
+                sent =
+                    PQputCopyData(conn_.get(), buffer.data(), static_cast<int>(buffer.size())) == 1;
                 buffer.clear();
                 if (!sent) break;
             }
         }
         if (sent && !buffer.empty())
             sent = PQputCopyData(conn_.get(), buffer.data(), static_cast<int>(buffer.size())) == 1;
-        const bool ended = PQputCopyEnd(conn_.get(), sent ? nullptr : "the rows could not be sent") == 1;
+        const bool ended =
+            PQputCopyEnd(conn_.get(), sent ? nullptr : "the rows could not be sent") == 1;
         SinkResult result;
         // The COPY's own result, then the end of it.
         while (Result res{PQgetResult(conn_.get())}) {

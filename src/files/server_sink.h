@@ -11,12 +11,12 @@
 namespace tarvo {
 
 class ServerSink : public DatabaseSink {
-public:
+  public:
     // `uri` as libpq takes it; `line` the text written in "线路" (not empty).
     ServerSink(std::string uri, std::string line) : uri_(std::move(uri)), line_(std::move(line)) {}
     SinkResult write(const DatabaseRows& rows, bool withConfiguration) override;
 
-private:
+  private:
     std::string uri_;
     std::string line_;
 };

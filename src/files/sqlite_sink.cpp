@@ -26,7 +26,7 @@ constexpr int kFromAddress = -2;
 constexpr int kFromTime = -1;
 
 class Writer {
-public:
+  public:
     explicit Writer(const DatabaseRows& rows) : rows_(rows) {}
 
     SinkResult run(const std::filesystem::path& path, bool withConfiguration) {
@@ -55,7 +55,7 @@ public:
         return result;
     }
 
-private:
+  private:
     SinkResult failure(SinkFailure kind, std::string_view what) const {
         SinkResult r;
         r.failure = kind;

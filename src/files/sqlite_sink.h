@@ -10,12 +10,12 @@
 namespace tarvo {
 
 class SqliteSink : public DatabaseSink {
-public:
+  public:
     explicit SqliteSink(std::filesystem::path path) : path_(std::move(path)) {}
     // Every data row is new: a file keeps what it is given, twice if given twice.
     SinkResult write(const DatabaseRows& rows, bool withConfiguration) override;
 
-private:
+  private:
     std::filesystem::path path_;
 };
 

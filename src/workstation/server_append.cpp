@@ -36,9 +36,9 @@ CommandOutcome appendActiveWindowToServer(Workstation& workstation) {
         out = appendDocumentToDatabase(*document, settings.DatabaseServer, workstation.templates(),
                                        line);
     } else {
-        const DatabaseResult r =
-            appendDatabase(liveExportSource(workstation.liveDocument()),
-                           SaveTarget::server(settings.DatabaseServer), workstation.templates(), line);
+        const DatabaseResult r = appendDatabase(liveExportSource(workstation.liveDocument()),
+                                                SaveTarget::server(settings.DatabaseServer),
+                                                workstation.templates(), line);
         out.ok = r.ok;
         out.message = r.message;
         out.detail = r.reason;

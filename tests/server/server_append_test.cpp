@@ -59,7 +59,8 @@ std::vector<SqlRow> fileRows(const std::filesystem::path& path) {
             } else {
                 // Every digit of the double: SQLite's own text keeps only fifteen.
                 char text[32];
-                const auto end = std::to_chars(text, text + sizeof text, sqlite3_column_double(s, k));
+                const auto end =
+                    std::to_chars(text, text + sizeof text, sqlite3_column_double(s, k));
                 row.emplace_back(std::string(text, end.ptr));
             }
         }
@@ -86,7 +87,7 @@ void expectSameRows(const std::vector<SqlRow>& server, const std::vector<SqlRow>
 }
 
 class ServerAppend : public testing::ServerTest {
-protected:
+  protected:
     DatabaseResult append(const std::vector<ChannelRecord>& channels, const std::string& line,
                           const std::string& user = "tarvo") {
         return appendDatabase(ExportSource{channels, ExportOrigin::History},
@@ -205,8 +206,9 @@ TEST_F(ServerAppend, AServerThatIsNotRunningIsReportedUnreachable) {
                                             nowhere, templates_, "A");
     EXPECT_FALSE(r);
     ASSERT_TRUE(r.message);
-    EXPECT_EQ(r.message->text, std::string(kServerUnreachablePrefix) + "postgresql://tarvo@/x?host=" +
-                                   socketDir_ + "/none" + kServerUnreachableSuffix);
+    EXPECT_EQ(r.message->text, std::string(kServerUnreachablePrefix) +
+                                   "postgresql://tarvo@/x?host=" + socketDir_ + "/none" +
+                                   kServerUnreachableSuffix);
     EXPECT_EQ(r.reason.find("secret"), std::string::npos);
 }
 

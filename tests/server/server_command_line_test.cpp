@@ -1,6 +1,6 @@
 #include <fcntl.h>
-#include <signal.h>
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -58,7 +58,7 @@ std::string contents(const std::filesystem::path& path) {
 // tarvo-cli as a process of its own, with its settings store in `dir` and its output
 // in files there.
 class CliProcess {
-public:
+  public:
     CliProcess(const std::filesystem::path& dir, const std::string& name,
                std::vector<std::string> args)
         : out_(dir / (name + ".out")), err_(dir / (name + ".err")) {
@@ -109,7 +109,7 @@ public:
     std::string out() const { return contents(out_); }
     std::string err() const { return contents(err_); }
 
-private:
+  private:
     std::filesystem::path out_;
     std::filesystem::path err_;
     pid_t pid_ = -1;
@@ -117,7 +117,7 @@ private:
 };
 
 class ServerCommandLine : public testing::ServerTest {
-protected:
+  protected:
     void SetUp() override {
         ServerTest::SetUp();
         if (IsSkipped()) return;
@@ -136,7 +136,8 @@ TEST_F(ServerCommandLine, ConvertAppendsToTheServerAndSaysHowManyRowsWereNew) {
     writeRecording(dir_ / "in.orx", 12);
     const std::string in = (dir_ / "in.orx").string();
     for (const char* expected : {": 12 new rows\n", ": 0 new rows\n"}) {
-        CliProcess cli(dir_, "convert", {"--port", "/dev/ttyS4", "convert", in, uri("tarvo"), "--append"});
+        CliProcess cli(dir_, "convert",
+                       {"--port", "/dev/ttyS4", "convert", in, uri("tarvo"), "--append"});
         ASSERT_EQ(cli.wait(), 0) << cli.err();
         EXPECT_EQ(cli.out(), uri("tarvo") + expected);
     }

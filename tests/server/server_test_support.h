@@ -19,7 +19,7 @@ using SqlRow = std::vector<std::optional<std::string>>;
 
 // One connection for reading and preparing a database; every failure fails the test.
 class Pg {
-public:
+  public:
     explicit Pg(const std::string& uri) : conn_(PQconnectdb(uri.c_str())) {
         if (PQstatus(conn_) != CONNECTION_OK) ADD_FAILURE() << PQerrorMessage(conn_);
     }
@@ -56,12 +56,12 @@ public:
         return r.empty() || !r[0][0] ? -1 : std::stoll(*r[0][0]);
     }
 
-private:
+  private:
     PGconn* conn_;
 };
 
 class ServerTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         const char* dir = std::getenv("TARVO_TEST_SERVER_DIR");
         if (dir == nullptr || *dir == '\0') GTEST_SKIP() << "no test cluster (run through ctest)";

@@ -18,7 +18,7 @@ namespace {
 using testing::Pg;
 
 class ServerWindow : public testing::ServerTest {
-protected:
+  protected:
     void SetUp() override {
         ServerTest::SetUp();
         if (IsSkipped()) return;
