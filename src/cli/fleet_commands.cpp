@@ -149,10 +149,12 @@ int runCollect(const CommandLine& cl, std::vector<std::string> args) {
         return kFailed;
     }
     const DisplayNames names = storedNames();
-    CliMessenger messenger(cl.global.yes, {});
+    // The upload's confirmation is implied; the clock question follows --yes.
+    CliMessenger messenger(cl.global.yes, {std::string(kUploadConfirmation)});
     CliSession session(cl.global, messenger);
     Fleet fleet(session.engine(), names);
     if (isServerUri(options.database)) fleet.setDatabaseLine(databaseLine(cl.global));
+    fleet.setQuestionWitness(&messenger);
     fleet.collect(addresses, options);
     ProgressLine progress;
     runFleet(session, fleet, &progress);

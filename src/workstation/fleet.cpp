@@ -16,7 +16,6 @@ namespace tarvo {
 
 namespace {
 
-constexpr std::string_view kUploadConfirm = "是否确定上传历史数据？";
 constexpr std::string_view kClockQuestion = "记录仪时钟有误，是否设置为系统时钟？";
 // A logger that answers the probe but whose history cannot be decoded still counts
 // as failed; this is what its result says.
@@ -145,9 +144,12 @@ std::vector<FleetRow> fleetRows(const std::vector<FleetLogger>& loggers) {
 
 Answer Fleet::Answers::show(const Message& message) {
     if (message.buttons == MessageButtons::Ok) return Answer::Ok;
-    if (message.text == kUploadConfirm) return Answer::Yes;
-    if (message.text == kClockQuestion) return setWrongClocks ? Answer::Yes : Answer::No;
-    return Answer::No;
+    if (probing) return Answer::No;
+    Answer answer = Answer::No;
+    if (message.text == kUploadConfirmation) answer = Answer::Yes;
+    if (message.text == kClockQuestion) answer = setWrongClocks ? Answer::Yes : Answer::No;
+    if (witness) witness->show(message);
+    return answer;
 }
 
 Fleet::Fleet(TransactionEngine& engine, const DisplayNames& names, TemplateLocator templates)
@@ -233,7 +235,7 @@ void Fleet::finish() {
 bool Fleet::scan(int from, int to) {
     if (running() || engine_.busy()) return false;
     if (from < kFirstDisplayAddress || to > kLastDisplayAddress || to < from) return false;
-    // A scan never sets a clock, whatever the last collect was told.
+    // A scan never sets a clock, whatever the last collect was told, and asks nobody.
     answers_.setWrongClocks = false;
     previousHandler_ = engine_.historyHandler();
     startProbes(from, to, false);
@@ -312,6 +314,7 @@ void Fleet::nextProbe() {
     progress_.address = current_;
     // One transmission in "XY-002", nothing stored, no second try in "XY-001".
     engine_.setConnectPolicy({false, false, 1});
+    answers_.probing = true;
     step_ = Step::Probe;
     engine_.connectLogger(current_, Variant::XY002);
 }
@@ -370,6 +373,7 @@ void Fleet::nextCollect() {
     logger.records = 0;
     // As the window connects, but the variant stays with this address.
     engine_.setConnectPolicy({true, false, 0});
+    answers_.probing = false;
     step_ = Step::Connect;
     engine_.connectLogger(current_, logger.found ? logger.variant : Variant::XY002);
 }

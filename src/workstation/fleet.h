@@ -36,6 +36,7 @@ namespace tarvo {
 
 inline constexpr std::string_view kNoLoggerFound = "没有找到记录仪。";
 inline constexpr std::string_view kFleetFailed = "失败";
+inline constexpr std::string_view kUploadConfirmation = "是否确定上传历史数据？";
 
 enum class FleetWork { None, Scan, Collect };
 
@@ -125,6 +126,10 @@ class Fleet : private HistorySink {
     // Empty `addresses`: scans 1..100 first and collects every logger found.
     bool collect(std::vector<int> addresses, CollectOptions options);
     void cancel() { cancelled_ = true; }
+    // The questions a collect answers are also put to `witness` (the command line
+    // prints them with the answer), which must give the same answers; the fleet's own
+    // answer counts. nullptr: nobody sees them.
+    void setQuestionWitness(Messenger* witness) { answers_.witness = witness; }
     // The line the appended rows name on a database server (empty: the host name).
     void setDatabaseLine(std::string line) { databaseLine_ = std::move(line); }
     // Moves the work on once the engine is idle. True when something changed.
@@ -158,6 +163,8 @@ class Fleet : private HistorySink {
       public:
         Answer show(const Message& message) override;
         bool setWrongClocks = false;
+        bool probing = false;  // a probe asks nobody and sets no clock
+        Messenger* witness = nullptr;
     };
 
     bool showHistory(const std::vector<Bytes>& pages, const LoggerParameters& params) override;

@@ -96,6 +96,7 @@ TEST_F(CliFleet, CollectSavesEveryLoggerReportsTheOneThatFailsAndGoesOn) {
     EXPECT_EQ(text.out.rfind("3\t记录仪3\t10\t" + out.toStdString() + "/记录仪3_3_", 0), 0u)
         << text.out;
     EXPECT_NE(text.out.find(".orx\n1 collected, 0 failed\n"), std::string::npos) << text.out;
+    EXPECT_NE(text.err.find("是否确定上传历史数据？"), std::string::npos) << text.err;
     EXPECT_EQ(runCli({"collect", "--addresses", "1,x", "--out-dir", out}).exitCode, 2);
     EXPECT_EQ(runCli({"collect", "--format", "pdf", "--out-dir", out}).exitCode, 2);
     EXPECT_EQ(runCli({"collect"}).exitCode, 2);

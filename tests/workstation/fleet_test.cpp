@@ -142,6 +142,21 @@ TEST_F(FleetTest, AScanAfterACollectThatSetClocksLeavesClocksAlone) {
     EXPECT_LT(std::abs(loggerAt(2).state().clockOffset) * kSecondsPerDay, 2.0);
 }
 
+TEST_F(FleetTest, ACollectShowsItsQuestionsOnlyOnceItCollectsNotWhileItScans) {
+    testing::ScratchFolder dir;
+    SimConfig wrong = smallLogger(2);
+    wrong.clockOffsetSeconds = 7200;
+    start({wrong});
+    test::RecordingMessenger witness;
+    fleet->setQuestionWitness(&witness);
+    ASSERT_TRUE(fleet->collect({}, {dir.path(), {"orx"}, {}, true}));
+    ASSERT_TRUE(run());
+    EXPECT_EQ(witness.texts(), (std::vector<std::string>{"记录仪时钟有误，是否设置为系统时钟？",
+                                                         std::string(kUploadConfirmation)}));
+    EXPECT_LT(std::abs(loggerAt(2).state().clockOffset) * kSecondsPerDay, 2.0);
+    EXPECT_EQ(fleet->failures(), 0);
+}
+
 TEST_F(FleetTest, ScanOfAnEmptyLineFindsNothing) {
     start({});
     ASSERT_TRUE(fleet->scan(1, 5));
