@@ -63,8 +63,7 @@ void reduceEightChannels(benchmark::State& state) {
 }
 BENCHMARK(reduceEightChannels)->Unit(benchmark::kMicrosecond);
 
-// The whole redraw: statistics over the view, the scales, the reduction and the scene.
-void redrawEightChannelChart(benchmark::State& state) {
+HistoryDocument eightChannelDocument() {
     HistoryDocument doc;
     doc.loaded = true;
     for (int c = 0; c < kChannels; ++c) {
@@ -77,6 +76,12 @@ void redrawEightChannelChart(benchmark::State& state) {
         r.rangeHigh = 50;
         doc.channels.push_back(std::move(r));
     }
+    return doc;
+}
+
+// The whole redraw: statistics over the view, the scales, the reduction and the scene.
+void redrawEightChannelChart(benchmark::State& state) {
+    HistoryDocument doc = eightChannelDocument();
     ChartGeometry geometry;
     geometry.plot = {16, 30, kColumns, 400};
     resetView(doc, kColumns * kTwipsPerPixel);
@@ -93,6 +98,31 @@ void redrawEightChannelChart(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * kSamples * kChannels);
 }
 BENCHMARK(redrawEightChannelChart)->Unit(benchmark::kMicrosecond);
+
+// The scene of a zoomed view state.range(0) samples wide on a 1920-pixel plot; every
+// redraw shows a view the one before did not (the start walks by a prime step).
+void sceneOfZoomedView(benchmark::State& state) {
+    HistoryDocument doc = eightChannelDocument();
+    ChartGeometry geometry;
+    geometry.plot = {16, 30, 1920, 520};
+    resetView(doc, 1920 * kTwipsPerPixel);
+    const auto width = static_cast<std::int32_t>(state.range(0));
+    const std::int64_t room = kSamples - width;
+    ChartOptions options;
+    options.showAxes = true;
+    std::int64_t iteration = 0;
+    for (auto _ : state) {
+        const auto start = static_cast<std::int32_t>(1 + iteration++ * 7919 % room);
+        doc.view.viewStart = start;
+        doc.view.viewEnd = start + width;
+        doc.view.viewTop = 1000;
+        doc.view.viewBottom = 0;
+        const auto scene = redrawChart(doc, geometry, options);
+        benchmark::DoNotOptimize(scene->lines.data());
+    }
+    state.SetItemsProcessed(state.iterations() * width * kChannels);
+}
+BENCHMARK(sceneOfZoomedView)->Arg(600)->Arg(4000)->Arg(30000)->Arg(65000)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 }  // namespace tarvo

@@ -1,7 +1,8 @@
 // One full redraw of the largest history document as the history window does it: the
 // statistics and the scene over the whole view, then the scene painted with QPainter onto
 // an offscreen image whose plot is 1920 pixels wide. 65,535 records of eight channels,
-// axes on, once in the detailed and once in the rough trend.
+// axes on, once in the detailed and once in the rough trend. Then zoomed views of a few
+// widths, each redraw a view the previous one did not show (as scrolling does).
 
 #include <QApplication>
 #include <QFont>
@@ -53,7 +54,10 @@ HistoryDocument largestDocument() {
     return doc;
 }
 
-void fullRedraw(benchmark::State& state, TrendMode trend) {
+// Moves the view before each redraw; nothing moves it for the full view.
+using ViewStep = void (*)(HistoryDocument& doc, std::int64_t iteration);
+
+void redraw(benchmark::State& state, TrendMode trend, ViewStep step) {
     HistoryDocument doc = largestDocument();
     QFont labelFont;
     labelFont.setPointSizeF(std::max(labelFont.pointSizeF() * 0.85, 7.0));
@@ -67,7 +71,9 @@ void fullRedraw(benchmark::State& state, TrendMode trend) {
     QImage image(kImageWidth, kImageHeight, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::lightGray);
     std::size_t points = 0;
+    std::int64_t iteration = 0;
     for (auto _ : state) {
+        if (step) step(doc, iteration++);
         const auto scene = redrawChart(doc, geometry, options);
         if (!scene) {
             state.SkipWithError("the redraw drew nothing");
@@ -84,11 +90,33 @@ void fullRedraw(benchmark::State& state, TrendMode trend) {
     state.SetItemsProcessed(state.iterations() * kSamples * kChannels);
 }
 
-void redrawDetailedTrend(benchmark::State& state) { fullRedraw(state, TrendMode::Detailed); }
+void redrawDetailedTrend(benchmark::State& state) {
+    redraw(state, TrendMode::Detailed, nullptr);
+}
 BENCHMARK(redrawDetailedTrend)->Unit(benchmark::kMillisecond);
 
-void redrawRoughTrend(benchmark::State& state) { fullRedraw(state, TrendMode::Rough); }
+void redrawRoughTrend(benchmark::State& state) { redraw(state, TrendMode::Rough, nullptr); }
 BENCHMARK(redrawRoughTrend)->Unit(benchmark::kMillisecond);
+
+// A zoomed view `width` samples wide whose start walks through the record in steps of
+// a prime number of samples, so that no two consecutive redraws show the same view.
+template <std::int32_t width>
+void moveZoomedView(HistoryDocument& doc, std::int64_t iteration) {
+    const std::int64_t room = kSamples - width;
+    const auto start = static_cast<std::int32_t>(1 + iteration * 7919 % room);
+    doc.view.viewStart = start;
+    doc.view.viewEnd = start + width;
+    doc.view.viewTop = 1000;
+    doc.view.viewBottom = 0;
+}
+
+template <std::int32_t width>
+void redrawZoomedView(benchmark::State& state) {
+    redraw(state, TrendMode::Detailed, moveZoomedView<width>);
+}
+BENCHMARK(redrawZoomedView<600>)->Unit(benchmark::kMillisecond);
+BENCHMARK(redrawZoomedView<4000>)->Unit(benchmark::kMillisecond);
+BENCHMARK(redrawZoomedView<30000>)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace tarvo
