@@ -43,7 +43,7 @@ std::size_t characterCount(std::string_view text) {
 
 class SceneBuilder {
   public:
-    SceneBuilder(const HistoryDocument& doc, const ChartGeometry& geometry,
+    SceneBuilder(HistoryDocument& doc, const ChartGeometry& geometry,
                  const ChartOptions& options, ChartScene& scene)
         : doc_(doc), geometry_(geometry), options_(options), scene_(scene) {}
 
@@ -51,7 +51,8 @@ class SceneBuilder {
         const Rgb colour = defaultCurveColor(record.color, position);
         const ChannelScale map = channelScale(record, options_.scale, doc_.view);
         if (options_.showAxes) axis(record, position, map, colour);
-        curve(record, map, colour);
+        curve(record, doc_.chartCache.curve(static_cast<std::size_t>(position - 1), record.values),
+              map, colour);
     }
 
     void timeLabels() {
@@ -107,7 +108,8 @@ class SceneBuilder {
 
     // Polylines through the samples from..to that the trend draws, broken where a sample
     // is missing (not a finite number): a segment needs both its ends.
-    void curve(const ChannelRecord& record, const ChannelScale& map, Rgb colour) {
+    void curve(const ChannelRecord& record, CurveIndex& index, const ChannelScale& map,
+               Rgb colour) {
         const ChartView& v = doc_.view;
         const std::int64_t n = record.sampleCount();
         const std::int64_t from = std::max<std::int64_t>(v.viewStart, 1);
@@ -137,22 +139,39 @@ class SceneBuilder {
         }
 
         const DeviceRect& plot = geometry_.plot;
-        const ColumnMap columns{scene_.scale.left, plot.left, plot.width / scene_.scale.width};
-        std::vector<std::int32_t> kept;
-        std::int64_t k = from;
-        while (k <= to) {
-            while (k <= to && !finite(k)) ++k;
-            const std::int64_t runStart = k;
-            while (k <= to && finite(k)) ++k;
-            if (k - runStart < 2) continue;
-            kept.clear();
-            reduceToColumns(values, static_cast<std::int32_t>(runStart),
-                            static_cast<std::int32_t>(k - 1), columns, kept);
+        const ReductionKey key{static_cast<std::int32_t>(from), static_cast<std::int32_t>(to),
+                               {scene_.scale.left, plot.left, plot.width / scene_.scale.width}};
+        if (!index.reduced || !(index.reduction == key)) reduce(values, index, key);
+        std::size_t begin = 0;
+        for (const std::size_t end : index.runEnds) {
             std::vector<DevicePoint> run;
-            run.reserve(kept.size());
-            for (const std::int32_t index : kept) run.push_back(point(index));
+            run.reserve(end - begin);
+            for (std::size_t i = begin; i < end; ++i) run.push_back(point(index.kept[i]));
             flush(colour, run);
+            begin = end;
         }
+    }
+
+    // The kept samples of every run of at least two finite samples in key.from..key.to.
+    static void reduce(std::span<const float> values, CurveIndex& index, const ReductionKey& key) {
+        index.kept.clear();
+        index.runEnds.clear();
+        auto gap = std::lower_bound(index.missing.begin(), index.missing.end(), key.from);
+        std::int64_t k = key.from;
+        while (k <= key.to) {
+            const bool gapInView = gap != index.missing.end() && *gap <= key.to;
+            const std::int64_t runEnd = gapInView ? std::int64_t{*gap} - 1 : key.to;
+            if (runEnd - k + 1 >= 2) {
+                reduceToColumns(index.pyramid, values, static_cast<std::int32_t>(k),
+                                static_cast<std::int32_t>(runEnd), key.map, index.kept);
+                index.runEnds.push_back(index.kept.size());
+            }
+            if (!gapInView) break;
+            k = std::int64_t{*gap} + 1;
+            ++gap;
+        }
+        index.reduction = key;
+        index.reduced = true;
     }
 
     void flush(Rgb colour, std::vector<DevicePoint>& run) {
@@ -160,11 +179,33 @@ class SceneBuilder {
         run.clear();
     }
 
-    const HistoryDocument& doc_;
+    HistoryDocument& doc_;
     const ChartGeometry& geometry_;
     const ChartOptions& options_;
     ChartScene& scene_;
 };
+
+// recomputeStatistics, kept per record for the view it was last made for.
+void statisticsOfView(HistoryDocument& doc) {
+    const ChartView& v = doc.view;
+    for (std::size_t i = 0; i < doc.channels.size(); ++i) {
+        ChannelRecord& r = doc.channels[i];
+        CurveIndex& index = doc.chartCache.curve(i, r.values);
+        if (!index.measured || index.measuredStart != v.viewStart ||
+            index.measuredEnd != v.viewEnd) {
+            const std::span<const float> series(r.values);
+            index.maxValue = rangeMax(series, v.viewStart, v.viewEnd);
+            index.minValue = rangeMin(series, v.viewStart, v.viewEnd);
+            index.meanValue = rangeMean(series, v.viewStart, v.viewEnd);
+            index.measuredStart = v.viewStart;
+            index.measuredEnd = v.viewEnd;
+            index.measured = true;
+        }
+        r.maxValue = index.maxValue;
+        r.minValue = index.minValue;
+        r.meanValue = index.meanValue;
+    }
+}
 
 }  // namespace
 
@@ -290,7 +331,7 @@ std::optional<ChartScene> redrawChart(HistoryDocument& doc, const ChartGeometry&
     // to draw on, and the previous picture stays.
     if (v.viewEnd <= v.viewStart) return std::nullopt;
 
-    recomputeStatistics(doc);
+    statisticsOfView(doc);
 
     ChartScene scene;
     scene.plot = geometry.plot;

@@ -1,6 +1,7 @@
 #include "data/curve_reduction.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstddef>
 
@@ -32,16 +33,47 @@ std::int32_t lastInColumn(const ColumnMap& map, std::int32_t from, std::int32_t 
     return j;
 }
 
-}  // namespace
+// Extremes of samples first..last by a scan, the first sample holding each.
+Extremes scanExtremes(std::span<const float> values, std::int32_t first, std::int32_t last) {
+    Extremes e;
+    e.low = e.high = values[static_cast<std::size_t>(first - 1)];
+    e.lowAt = e.highAt = first;
+    for (std::int32_t k = first + 1; k <= last; ++k) {
+        const float v = values[static_cast<std::size_t>(k - 1)];
+        if (v < e.low) {
+            e.low = v;
+            e.lowAt = k;
+        }
+        if (v > e.high) {
+            e.high = v;
+            e.highAt = k;
+        }
+    }
+    return e;
+}
 
-void reduceToColumns(std::span<const float> values, std::int32_t first, std::int32_t last,
-                     const ColumnMap& map, std::vector<std::int32_t>& kept) {
+// Folds the extremes of a later stretch into those of an earlier one: a tie keeps the
+// earlier sample.
+void fold(Extremes& into, const Extremes& later) {
+    if (later.low < into.low) {
+        into.low = later.low;
+        into.lowAt = later.lowAt;
+    }
+    if (later.high > into.high) {
+        into.high = later.high;
+        into.highAt = later.highAt;
+    }
+}
+
+// The column walk shared by both reductions; `extremesOf(begin, end)` gives a column's.
+template <typename ExtremesOf>
+void walkColumns(std::span<const float> values, std::int32_t first, std::int32_t last,
+                 const ColumnMap& map, std::vector<std::int32_t>& kept, ExtremesOf extremesOf) {
     first = std::max<std::int32_t>(first, 1);
     if (values.size() < static_cast<std::size_t>(last)) {
         last = static_cast<std::int32_t>(values.size());
     }
     if (first > last) return;
-    const auto value = [&](std::int32_t k) { return values[static_cast<std::size_t>(k - 1)]; };
     const auto keep = [&](std::int32_t k) {
         if (kept.empty() || kept.back() < k) kept.push_back(k);
     };
@@ -50,25 +82,98 @@ void reduceToColumns(std::span<const float> values, std::int32_t first, std::int
     while (from <= last) {
         const auto begin = static_cast<std::int32_t>(from);
         const std::int32_t end = lastInColumn(map, begin, last);
-        std::int32_t minK = begin, maxK = begin;
-        float low = value(begin), high = low;
-        for (std::int32_t k = begin + 1; k <= end; ++k) {
-            const float v = value(k);
-            if (v < low) {
-                low = v;
-                minK = k;
-            }
-            if (v > high) {
-                high = v;
-                maxK = k;
-            }
-        }
+        const Extremes e = extremesOf(begin, end);
         keep(begin);
-        keep(std::min(minK, maxK));
-        keep(std::max(minK, maxK));
+        keep(std::min(e.lowAt, e.highAt));
+        keep(std::max(e.lowAt, e.highAt));
         keep(end);
         from = std::int64_t{end} + 1;
     }
+}
+
+// Below this many samples a column is scanned: the pyramid would not save anything.
+constexpr std::int32_t kScanBelow = 16;
+
+}  // namespace
+
+void reduceToColumns(std::span<const float> values, std::int32_t first, std::int32_t last,
+                     const ColumnMap& map, std::vector<std::int32_t>& kept) {
+    walkColumns(values, first, last, map, kept, [&](std::int32_t begin, std::int32_t end) {
+        return scanExtremes(values, begin, end);
+    });
+}
+
+void reduceToColumns(const MinMaxPyramid& pyramid, std::span<const float> values,
+                     std::int32_t first, std::int32_t last, const ColumnMap& map,
+                     std::vector<std::int32_t>& kept) {
+    walkColumns(values, first, last, map, kept, [&](std::int32_t begin, std::int32_t end) {
+        if (end - begin < kScanBelow) return scanExtremes(values, begin, end);
+        return pyramid.extremes(values, begin, end);
+    });
+}
+
+void MinMaxPyramid::rebuild(std::span<const float> values) {
+    levels_.clear();
+    size_ = 0;
+    extend(values, 0);
+}
+
+void MinMaxPyramid::append(std::span<const float> values) {
+    if (values.size() > size_) extend(values, size_);
+}
+
+void MinMaxPyramid::extend(std::span<const float> values, std::size_t from) {
+    size_ = values.size();
+    for (std::size_t l = 0;; ++l) {
+        const std::size_t block = std::size_t{4} << l;
+        if (block > size_) break;
+        std::size_t firstBlock = from / block;  // the last block held may have grown
+        if (levels_.size() <= l) {
+            levels_.emplace_back();
+            firstBlock = 0;
+        }
+        std::vector<Extremes>& level = levels_[l];
+        const std::size_t blocks = (size_ + block - 1) / block;
+        level.resize(blocks);
+        for (std::size_t b = firstBlock; b < blocks; ++b) {
+            if (l == 0) {
+                const auto begin = static_cast<std::int32_t>(b * block + 1);
+                const auto end = static_cast<std::int32_t>(std::min(b * block + block, size_));
+                level[b] = scanExtremes(values, begin, end);
+            } else {
+                const std::vector<Extremes>& below = levels_[l - 1];
+                level[b] = below[2 * b];
+                if (2 * b + 1 < below.size()) fold(level[b], below[2 * b + 1]);
+            }
+        }
+    }
+}
+
+Extremes MinMaxPyramid::extremes(std::span<const float> values, std::int32_t first,
+                                 std::int32_t last) const {
+    Extremes e;
+    e.low = e.high = values[static_cast<std::size_t>(first - 1)];
+    e.lowAt = e.highAt = first;
+    const int top = static_cast<int>(levels_.size()) - 1;
+    std::int32_t k = first;
+    while (k <= last) {
+        // The coarsest block that starts at k and ends by last, if any.
+        const auto offset = static_cast<std::uint32_t>(k - 1);
+        const auto remaining = static_cast<std::uint32_t>(last - k + 1);
+        const int aligned = offset == 0 ? 31 : std::countr_zero(offset);
+        const int fits = std::bit_width(remaining) - 1;
+        const int l = std::min(std::min(aligned, fits) - 2, top);
+        const std::size_t block = l >= 0 ? std::size_t{4} << l : 1;
+        if (l < 0 || offset + block > size_) {
+            const float v = values[offset];
+            fold(e, Extremes{v, v, k, k});
+            ++k;
+            continue;
+        }
+        fold(e, levels_[static_cast<std::size_t>(l)][offset >> (l + 2)]);
+        k += static_cast<std::int32_t>(block);
+    }
+    return e;
 }
 
 }  // namespace tarvo

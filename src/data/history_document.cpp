@@ -193,6 +193,7 @@ bool restoreHisData(HistoryDocument& doc, const std::vector<Bytes>& frames,
     resetView(doc, plotWidthPixels > 0 && plotTwips <= kInt32Max ? static_cast<int>(plotTwips)
                                                                  : kDefaultPlotWidthTwips);
     applyHomeViewWhenEmpty(doc);
+    doc.chartCache.build(doc.channels);
     recomputeStatistics(doc);
     return true;
 }

@@ -12,6 +12,7 @@
 #include "core/date_time.h"
 #include "core/logger_parameters.h"
 #include "data/channel_record.h"
+#include "data/chart_cache.h"
 
 namespace tarvo {
 
@@ -52,6 +53,9 @@ class HistoryDocument {
     ChartView view;
     std::string caption;
     std::string fileName;  // the full path after an open or a save ("myFileName")
+    // What the chart keeps of the samples between redraws; it never makes two
+    // documents differ.
+    ChartCache chartCache;
 
     bool operator==(const HistoryDocument&) const = default;
 

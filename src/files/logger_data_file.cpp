@@ -309,6 +309,7 @@ OpenResult openHistoryDocument(HistoryDocument& document, const std::filesystem:
     if (!read) return OpenResult{false, read.message};
 
     document.channels = std::move(read.channels);
+    document.chartCache.build(document.channels);
     document.loaded = true;
     document.saved = true;
     document.gridFilled = false;

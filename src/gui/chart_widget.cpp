@@ -106,9 +106,8 @@ void paintChartScene(QPainter& painter, const ChartScene& scene, const QFont& la
         light.setAlpha(kBandAlpha);
         painter.fillRect(qrect(band.rect), light);
     }
-    painter.setRenderHint(QPainter::Antialiasing, true);
     for (const ChartPolyline& line : scene.lines)
-        paintChartPolyline(painter, line, toQColor(line.colour));
+        paintChartCurve(painter, line, toQColor(line.colour));
     painter.setRenderHint(QPainter::Antialiasing, false);
     const QFont font = painter.font();
     painter.setFont(labelFont);

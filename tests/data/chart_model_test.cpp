@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cmath>
+#include <cstdint>
 #include <limits>
 #include <string>
 
@@ -269,6 +271,51 @@ TEST(RedrawChart, AMissingSampleBreaksTheCurve) {
     ASSERT_EQ(scene->lines.size(), 2u);
     EXPECT_EQ(scene->lines[0].points.size(), 3u);
     EXPECT_EQ(scene->lines[1].points.size(), 2u);
+}
+
+// The chart keeps its reductions and statistics between redraws: after other views,
+// another trend and statistics changed behind its back, a view shows exactly what a
+// document that never drew anything shows.
+TEST(RedrawChart, KeptReductionsAndStatisticsDrawWhatAFreshDocumentDraws) {
+    std::vector<float> noisy(20000), gappy(20000);
+    for (std::size_t i = 0; i < noisy.size(); ++i) {
+        noisy[i] = static_cast<float>((i * 7919) % 101) / 4;
+        gappy[i] = (i + 400) % 977 < 3 ? std::nanf("") : static_cast<float>(i % 13);
+    }
+    HistoryDocument doc = chartDocument({chartChannel(0, noisy), chartChannel(1, gappy)}, 800);
+    const auto show = [](HistoryDocument& d, std::int32_t start, std::int32_t end,
+                         TrendMode trend) {
+        d.view.viewStart = start;
+        d.view.viewEnd = end;
+        d.view.viewTop = 1000;
+        d.view.viewBottom = 0;
+        ChartOptions options;
+        options.trend = trend;
+        options.scale = ScaleMode::Extreme;
+        return redrawChart(d, screenPlot(800), options);
+    };
+    const struct {
+        std::int32_t start, end;
+        TrendMode trend;
+    } views[] = {{1, 20025, TrendMode::Detailed}, {300, 9000, TrendMode::Detailed},
+                 {1, 20025, TrendMode::Rough},    {4100, 4600, TrendMode::Detailed},
+                 {1, 20025, TrendMode::Detailed}, {300, 9000, TrendMode::Detailed}};
+    for (const auto& v : views) {
+        const auto kept = show(doc, v.start, v.end, v.trend);
+        HistoryDocument fresh = doc;  // a copy keeps nothing of the chart's
+        const auto expected = show(fresh, v.start, v.end, v.trend);
+        ASSERT_TRUE(kept && expected);
+        ASSERT_EQ(kept->lines.size(), expected->lines.size());
+        for (std::size_t i = 0; i < kept->lines.size(); ++i)
+            expectPoints(kept->lines[i].points, expected->lines[i].points);
+        const auto bits = [](float f) { return std::bit_cast<std::uint32_t>(f); };  // NaN too
+        for (std::size_t c = 0; c < doc.channels.size(); ++c) {
+            EXPECT_EQ(bits(doc.channels[c].maxValue), bits(fresh.channels[c].maxValue));
+            EXPECT_EQ(bits(doc.channels[c].minValue), bits(fresh.channels[c].minValue));
+            EXPECT_EQ(bits(doc.channels[c].meanValue), bits(fresh.channels[c].meanValue));
+        }
+        recomputeWholeStatistics(doc);  // as a save does
+    }
 }
 
 TEST(RedrawChart, AValueFarOutsideTheRangeStaysAtAPaintableCoordinate) {

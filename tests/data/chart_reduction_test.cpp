@@ -3,10 +3,12 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <limits>
 #include <map>
 #include <random>
 #include <vector>
 
+#include "data/chart_cache.h"
 #include "data/curve_reduction.h"
 
 namespace tarvo {
@@ -88,6 +90,10 @@ TEST(CurveReduction, MatchesABruteForceOracleOverRandomSeriesAndWidths) {
                             columns / std::max(1, last - first + 1)};
 
         const std::vector<std::int32_t> kept = reduce(values, first, last, map);
+        // The pyramid's reduction keeps exactly the same samples.
+        std::vector<std::int32_t> fromPyramid;
+        reduceToColumns(MinMaxPyramid(values), values, first, last, map, fromPyramid);
+        EXPECT_EQ(fromPyramid, kept);
 
         struct Column {
             std::int32_t first = 0, last = 0;
@@ -123,6 +129,69 @@ TEST(CurveReduction, MatchesABruteForceOracleOverRandomSeriesAndWidths) {
         EXPECT_LE(kept.size(), 4 * oracle.size());
         EXPECT_LE(oracle.size(), static_cast<std::size_t>(columns) + 2);
     }
+}
+
+TEST(MinMaxPyramid, ExtremesOfEveryStretchAreThoseAScanFinds) {
+    std::mt19937 random(7);
+    std::uniform_int_distribution<int> coarse(0, 5);  // ties everywhere
+    std::vector<float> values(300);
+    for (float& v : values) v = static_cast<float>(coarse(random));
+    const MinMaxPyramid pyramid(values);
+    for (std::int32_t first = 1; first <= 300; first += 7) {
+        for (std::int32_t last = first; last <= 300; last += 5) {
+            const Extremes e = pyramid.extremes(values, first, last);
+            const auto begin = values.begin() + first - 1, end = values.begin() + last;
+            const auto low = std::min_element(begin, end), high = std::max_element(begin, end);
+            ASSERT_EQ(e.lowAt, low - values.begin() + 1) << first << ".." << last;
+            ASSERT_EQ(e.highAt, high - values.begin() + 1) << first << ".." << last;
+            ASSERT_EQ(e.low, *low);
+            ASSERT_EQ(e.high, *high);
+        }
+    }
+}
+
+TEST(MinMaxPyramid, GrowingSampleBySampleGivesWhatABuildOfTheWholeGives) {
+    std::mt19937 random(11);
+    std::normal_distribution<float> noise(0, 3);
+    std::vector<float> values;
+    values.reserve(1000);
+    MinMaxPyramid grown;
+    for (int i = 0; i < 1000; ++i) {
+        values.push_back(noise(random));
+        if (i % 3 != 1) grown.append(values);  // sometimes two samples at once
+    }
+    grown.append(values);
+    const MinMaxPyramid built(values);
+    ASSERT_EQ(grown.size(), values.size());
+    for (std::int32_t first = 1; first <= 1000; first += 37) {
+        for (std::int32_t last = first; last <= 1000; last += 61) {
+            const Extremes a = grown.extremes(values, first, last);
+            const Extremes b = built.extremes(values, first, last);
+            EXPECT_EQ(a.lowAt, b.lowAt);
+            EXPECT_EQ(a.highAt, b.highAt);
+        }
+    }
+}
+
+TEST(ChartCache, FollowsASeriesThatWasReplacedOrGrewAndACopyStartsEmpty) {
+    ChartCache cache;
+    std::vector<float> values = {1, std::nanf(""), 3, 4};
+    values.reserve(16);
+    EXPECT_EQ(cache.curve(0, values).missing, (std::vector<std::int32_t>{2}));
+    values.push_back(std::numeric_limits<float>::infinity());
+    EXPECT_EQ(cache.curve(0, values).missing, (std::vector<std::int32_t>{2, 5}));
+    EXPECT_EQ(cache.curve(0, values).pyramid.size(), 5u);
+    const std::vector<float> replaced = {7, 8};
+    EXPECT_TRUE(cache.curve(0, replaced).missing.empty());
+    EXPECT_EQ(cache.curve(0, replaced).pyramid.size(), 2u);
+
+    cache.curve(0, values).reduced = true;
+    const ChartCache copy = cache;
+    ChartCache copied;
+    copied = cache;
+    EXPECT_FALSE(ChartCache(copy).curve(0, values).reduced);
+    EXPECT_FALSE(copied.curve(0, values).reduced);
+    EXPECT_TRUE(cache.curve(0, values).reduced);
 }
 
 }  // namespace
