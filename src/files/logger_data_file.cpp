@@ -1,8 +1,12 @@
 #include "files/logger_data_file.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <array>
+#include <cerrno>
 #include <bit>
-#include <fstream>
 #include <optional>
 #include <span>
 #include <string_view>
@@ -65,6 +69,13 @@ public:
     float float32() { return std::bit_cast<float>(static_cast<std::uint32_t>(little(4))); }
     DateTime date() { return std::bit_cast<double>(little(8)); }
     bool flag() { return int16() != 0; }
+    // The next n bytes as they are; empty, and the reader failed, when fewer are left.
+    ByteView take(std::size_t n) {
+        if (!available(n)) return {};
+        const ByteView bytes = in_.subspan(pos_, n);
+        pos_ += n;
+        return bytes;
+    }
     // Text(n): the n bytes decoded from GBK, padding included.
     std::string text(std::size_t n) {
         if (!available(n)) return {};
@@ -90,6 +101,19 @@ private:
     std::size_t pos_ = 0;
     bool failed_ = false;
 };
+
+// Little-endian fields straight into or out of a buffer of known size.
+template <typename T>
+void putLittle(std::uint8_t* at, T value) {
+    for (std::size_t i = 0; i < sizeof(T); ++i) at[i] = static_cast<std::uint8_t>(value >> (8 * i));
+}
+
+template <typename T>
+T getLittle(const std::uint8_t* at) {
+    T value = 0;
+    for (std::size_t i = 0; i < sizeof(T); ++i) value |= static_cast<T>(T{at[i]} << (8 * i));
+    return value;
+}
 
 struct Header {
     std::int64_t channelCount = 0;  // C = last − first + 1
@@ -148,10 +172,18 @@ Bytes encodeLoggerDataFile(const std::vector<ChannelRecord>& channels) {
         w.int32(c.rangeLow);
     }
 
-    // The first channel's times are the record times.
+    // The first channel's times are the record times. The records are the bulk of the
+    // file: they are written in place.
+    const std::size_t recordBytes = 8 + 4 * channels.size();
+    std::size_t at = out.size();
+    out.resize(at + recordBytes * static_cast<std::size_t>(records));
     for (std::size_t j = 0; j < static_cast<std::size_t>(records); ++j) {
-        w.date(j < head.times.size() ? head.times[j] : 0.0);
-        for (const ChannelRecord& c : channels) w.float32(j < c.values.size() ? c.values[j] : 0.0f);
+        putLittle(&out[at], std::bit_cast<std::uint64_t>(j < head.times.size() ? head.times[j] : 0.0));
+        at += 8;
+        for (const ChannelRecord& c : channels) {
+            putLittle(&out[at], std::bit_cast<std::uint32_t>(j < c.values.size() ? c.values[j] : 0.0f));
+            at += 4;
+        }
     }
 
     for (const ChannelRecord& c : channels) {
@@ -203,16 +235,21 @@ ReadResult decodeLoggerDataFile(ByteView bytes) {
         c.rangeHigh = r.int32();
         c.rangeLow = r.int32();
         c.visible = true;
-        c.values.reserve(n);
-        c.times.reserve(n);
+        c.values.resize(n);
+        c.times.resize(n);
     }
 
     // Every channel shares the record times.
+    const ByteView records = r.take(n * (8 + 4 * channels.size()));
+    if (r.failed()) return refused();
+    const std::uint8_t* at = records.data();
     for (std::size_t i = 0; i < n; ++i) {
-        const DateTime time = r.date();
+        const auto time = std::bit_cast<DateTime>(getLittle<std::uint64_t>(at));
+        at += 8;
         for (ChannelRecord& c : channels) {
-            c.times.push_back(time);
-            c.values.push_back(r.float32());
+            c.times[i] = time;
+            c.values[i] = std::bit_cast<float>(getLittle<std::uint32_t>(at));
+            at += 4;
         }
     }
 
@@ -258,23 +295,34 @@ ReadResult decodeLoggerDataFile(ByteView bytes) {
 ReadResult readLoggerDataFile(const std::filesystem::path& path) {
     if (!isLoggerDataFileName(path)) return refused();
 
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return refused();
+    // The header is checked against the file's size before anything is allocated for
+    // the records; then the whole file is read at once.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return refused();
+    const auto readAt = [fd](std::uint8_t* into, std::size_t size, off_t offset) {
+        std::size_t done = 0;
+        while (done < size) {
+            const ssize_t got =
+                ::pread(fd, into + done, size - done, offset + static_cast<off_t>(done));
+            if (got < 0 && errno == EINTR) continue;
+            if (got <= 0) return false;
+            done += static_cast<std::size_t>(got);
+        }
+        return true;
+    };
+    struct stat info {};
     std::array<std::uint8_t, kHeaderBytes> head{};
-    in.read(reinterpret_cast<char*>(head.data()), static_cast<std::streamsize>(head.size()));
-    if (in.gcount() != static_cast<std::streamsize>(head.size())) return refused();
-    const std::optional<Header> header = checkHeader(head);
-    if (!header) return refused();
-
-    // The size is checked before anything is allocated for the records.
-    in.seekg(0, std::ios::end);
-    const std::streamoff size = in.tellg();
-    if (!in || size < header->fileSize) return refused();
-
-    Bytes bytes(static_cast<std::size_t>(header->fileSize));
-    in.seekg(0, std::ios::beg);
-    in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    if (in.gcount() != static_cast<std::streamsize>(bytes.size())) return refused();
+    std::optional<Header> header;
+    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && readAt(head.data(), head.size(), 0))
+        header = checkHeader(head);
+    Bytes bytes;
+    bool read = header && info.st_size >= header->fileSize;
+    if (read) {
+        bytes.resize(static_cast<std::size_t>(header->fileSize));
+        read = readAt(bytes.data(), bytes.size(), 0);
+    }
+    ::close(fd);
+    if (!read) return refused();
     return decodeLoggerDataFile(bytes);
 }
 
