@@ -1,9 +1,12 @@
 #include "files/text_export.h"
 
+#include <algorithm>
 #include <bit>
+#include <functional>
 #include <optional>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
 
 #include "core/date_time.h"
 #include "core/gbk.h"
@@ -16,6 +19,44 @@ namespace {
 
 constexpr std::string_view kCrLf = "\r\n";
 
+// The file's text, built in GBK as it is appended: ASCII goes in as it is, and each
+// distinct text that is not ASCII is converted once (the captions, the units and the
+// dates repeat on every line).
+class GbkOut {
+public:
+    void reserve(std::size_t bytes) { gbk_.reserve(bytes); }
+    void append(std::size_t count, char c) { gbk_.append(count, c); }
+    GbkOut& operator+=(char c) {
+        gbk_ += c;  // callers append ASCII characters only
+        return *this;
+    }
+    GbkOut& operator+=(std::string_view utf8) {
+        if (std::all_of(utf8.begin(), utf8.end(), [](char c) { return (c & 0x80) == 0; })) {
+            gbk_ += utf8;
+        } else {
+            auto found = converted_.find(utf8);
+            if (found == converted_.end()) {
+                if (converted_.size() >= kLimit) converted_.clear();
+                found = converted_.emplace(std::string(utf8), utf8ToGbk(utf8)).first;
+            }
+            gbk_ += found->second;
+        }
+        return *this;
+    }
+    std::string& text() { return gbk_; }
+
+private:
+    struct Hash {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view s) const {
+            return std::hash<std::string_view>{}(s);
+        }
+    };
+    static constexpr std::size_t kLimit = 4096;
+    std::string gbk_;
+    std::unordered_map<std::string, std::string, Hash, std::equal_to<>> converted_;
+};
+
 std::string_view trimmed(std::string_view text) {
     const std::size_t first = text.find_first_not_of(' ');
     if (first == std::string_view::npos) return {};
@@ -24,7 +65,7 @@ std::string_view trimmed(std::string_view text) {
 
 // The record number right-aligned in six characters ("@@@@@@"); a longer number is
 // written whole.
-void appendRightAligned6(std::string& out, std::int32_t number) {
+void appendRightAligned6(GbkOut& out, std::int32_t number) {
     const std::string digits = std::to_string(number);
     if (digits.size() < 6) out.append(6 - digits.size(), ' ');
     out += digits;
@@ -64,12 +105,12 @@ private:
     std::string spare_;
 };
 
-void appendValue(std::string& out, ValueTexts& texts, const ChannelRecord& channel,
+void appendValue(GbkOut& out, ValueTexts& texts, const ChannelRecord& channel,
                  std::int32_t i) {
     if (const auto v = valueAt(channel, i)) out += texts(*v);
 }
 
-void appendLine(std::string& out, std::string_view a, std::string_view b) {
+void appendLine(GbkOut& out, std::string_view a, std::string_view b) {
     out += a;
     out += b;
     out += kCrLf;
@@ -78,7 +119,7 @@ void appendLine(std::string& out, std::string_view a, std::string_view b) {
 // Lines 1 to 7: user name, title, device address, channel and record counts, start
 // and stop time. The live window's comma-separated file replaces the first two lines
 // by three trimmed ones.
-void appendHeader(std::string& out, const ExportSource& source, const ChannelRecord& first,
+void appendHeader(GbkOut& out, const ExportSource& source, const ChannelRecord& first,
                   bool liveCsvHeader) {
     if (liveCsvHeader) {
         appendLine(out, "标题：", trimmed(first.title));
@@ -101,9 +142,9 @@ const ChannelRecord& firstChannel(const ExportSource& source, const ChannelRecor
     return source.channels.empty() ? none : source.channels.front();
 }
 
-std::string finish(std::string& utf8) {
-    utf8 += kCrLf;  // one further line end after the last line
-    return utf8ToGbk(utf8);
+std::string finish(GbkOut& out) {
+    out += kCrLf;  // one further line end after the last line
+    return std::move(out.text());
 }
 
 WriteResult writeText(const std::filesystem::path& path, const std::string& gbk) {
@@ -127,7 +168,7 @@ std::string csvExportText(const ExportSource& source) {
     const ChannelRecord none;
     const ChannelRecord& first = firstChannel(source, none);
     const std::int32_t n = exportedRecordCount(source.channels);
-    std::string out;
+    GbkOut out;
     out.reserve(512 + static_cast<std::size_t>(n) * (32 + 8 * source.channels.size()));
 
     appendHeader(out, source, first, source.origin == ExportOrigin::Live);
@@ -189,7 +230,7 @@ std::string textExportText(const ExportSource& source, TextLayout layout) {
     // The live window's plain text separates the columns by tabs; every other
     // layout lets the units' padding separate them.
     const bool tabbed = source.origin == ExportOrigin::Live && layout == TextLayout::Text;
-    std::string out;
+    GbkOut out;
     out.reserve(512 + static_cast<std::size_t>(n) * (40 + 20 * source.channels.size()));
 
     appendHeader(out, source, first, false);
