@@ -212,7 +212,9 @@ float updateRunningStats(float value, float& max, float& min, float& mean, long 
         const double n = static_cast<double>(count);
         m = static_cast<double>(mean) / n * (n - 1.0) + static_cast<double>(value) / n;
     }
-    mean = static_cast<float>(roundHalfEven(m, 1));
+    // Kept unrounded: rounding at every update would let each new sample vanish in
+    // the rounding once a few dozen are held. Displays round for themselves.
+    mean = static_cast<float>(m);
     return value;
 }
 

@@ -78,10 +78,9 @@ double roundHalfEven(double x, int decimals = 0);
 
 // Statistics.
 // Adds `value` as sample number `count` of a run: max and min follow the value, and
-// mean becomes the mean of the `count` samples, rounded to one decimal (halves to
-// even) at every update. A count of 1 (or less) starts a new run: max and min are
-// set to the value whatever they held, and the mean to the value (0 for a count
-// below 1). Returns `value`.
+// mean becomes the mean of the `count` samples, unrounded (whoever shows it rounds).
+// A count of 1 (or less) starts a new run: max and min are set to the value whatever
+// they held, and the mean to the value (0 for a count below 1). Returns `value`.
 float updateRunningStats(float value, float& max, float& min, float& mean, long count);
 // Takes `value` out of a mean of `count` samples; nothing happens for a count below 2.
 void removeFromMean(float& mean, float value, long count);

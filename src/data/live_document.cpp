@@ -107,7 +107,8 @@ std::vector<ChannelListRow> liveChannelListRows(LiveDocument& doc) {
         row.unitText = trimTrailingBlanks(r.unitText);
         row.maxText = singleText(r.maxValue);
         row.minText = singleText(r.minValue);
-        row.meanText = singleText(r.meanValue);
+        // The mean is held unrounded; the list shows it to one decimal like the values.
+        row.meanText = singleText(static_cast<float>(roundHalfEven(r.meanValue, 1)));
         row.colour = defaultCurveColor(r.color, position);
         row.checked = r.visible;
         rows.push_back(std::move(row));

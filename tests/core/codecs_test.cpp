@@ -304,22 +304,21 @@ TEST(RunningStats, CountOneStartsAfreshWhateverTheStatisticsHeld) {
     EXPECT_EQ(s.mean, 0.0f);  // a count below 1 has no mean
 }
 
-TEST(RunningStats, MeanIsRoundedToOneDecimalAtEveryUpdate) {
+TEST(RunningStats, MeanIsKeptUnroundedSoLateSamplesStillCount) {
     Stats s;
     s.add(0.25f, 1);
-    EXPECT_FLOAT_EQ(s.mean, 0.2f);  // half to even
-    Stats t;
-    t.add(1.0f, 1);
-    t.add(2.0f, 2);
-    t.add(2.0f, 3);
-    EXPECT_FLOAT_EQ(t.mean, 1.7f);
-    // Rounding errors accumulate: 1, 1.1 and 1.3 give 1.1 after two samples, then
-    // 1.1 * 2/3 + 1.3/3 = 1.167 -> 1.2, where the exact mean 1.133 would show 1.1.
+    EXPECT_FLOAT_EQ(s.mean, 0.25f);
+    // 1, 1.1 and 1.3: a mean rounded at every update would end at 1.2.
     Stats u;
     u.add(1.0f, 1);
     u.add(1.1f, 2);
     u.add(1.3f, 3);
-    EXPECT_FLOAT_EQ(u.mean, 1.2f);
+    EXPECT_NEAR(u.mean, 3.4 / 3, 1e-6);
+    // Sample 200 of a run at 20 moves the mean by 0.05, less than half a tenth.
+    Stats late;
+    for (long k = 1; k < 200; ++k) late.add(20.0f, k);
+    late.add(30.0f, 200);
+    EXPECT_FLOAT_EQ(late.mean, 20.05f);
 }
 
 TEST(RunningStats, RemovingAValueLeavesTheMeanOfTheOthers) {

@@ -185,7 +185,7 @@ TEST_F(LiveDocumentTest,
     EXPECT_EQ(doc.sampleCount(), 500);
 }
 
-TEST_F(LiveDocumentTest, MaximumAndMinimumAlwaysDescribeExactlyTheSamplesHeld) {
+TEST_F(LiveDocumentTest, StatisticsAlwaysDescribeExactlyTheSamplesHeld) {
     std::mt19937 random(7);
     std::uniform_int_distribution<int> tenths(-400, 1000);
     for (int k = 0; k < 1300; ++k) {
@@ -194,8 +194,22 @@ TEST_F(LiveDocumentTest, MaximumAndMinimumAlwaysDescribeExactlyTheSamplesHeld) {
             const auto [lo, hi] = std::minmax_element(r.values.begin(), r.values.end());
             ASSERT_EQ(r.maxValue, *hi) << k;
             ASSERT_EQ(r.minValue, *lo) << k;
+            double sum = 0;
+            for (float v : r.values) sum += v;
+            ASSERT_NEAR(r.meanValue, sum / static_cast<double>(r.values.size()), 1e-3) << k;
         }
     }
+}
+
+TEST_F(LiveDocumentTest, TheMeanKeepsFollowingAFullBuffer) {
+    // 250 samples at 20, then 250 at 26: the mean of the 500 is 23. Rounded at every
+    // update, each 26 moved it by less than half a tenth and it stayed at 20.
+    for (int k = 0; k < 250; ++k) feed({20, 50});
+    for (int k = 0; k < 250; ++k) feed({26, 50});
+    EXPECT_NEAR(first().meanValue, 23.0, 1e-3);
+    EXPECT_EQ(liveChannelListRows(doc)[0].meanText, "23");
+    feed({26, 50});  // a full buffer: a 20 leaves, a 26 comes
+    EXPECT_NEAR(first().meanValue, 23.012, 1e-3);
 }
 
 TEST_F(LiveDocumentTest, ANewLoggerStartsANewRunOfStatistics) {
@@ -245,7 +259,7 @@ TEST_F(LiveDocumentTest, TheListShowsPlainNumbersAndTheCursorReadsTheSampleUnder
     EXPECT_EQ(rows[1].unitText, "%RH");
     EXPECT_EQ(rows[0].maxText, "5");
     EXPECT_EQ(rows[0].minText, "3.5");
-    EXPECT_EQ(rows[0].meanText, "4.1");  // rounded at every update: 3.5, 4.2, 4.1
+    EXPECT_EQ(rows[0].meanText, "4.2");  // 4.1666…, shown to one decimal
     EXPECT_EQ(rows[1].colour, rgb(64, 64, 192));
     EXPECT_EQ(doc.channels[1].color, rgb(64, 64, 192));
 
