@@ -121,11 +121,39 @@ void syncFolder(const std::filesystem::path& folder) {
     ::close(fd);
 }
 
+// The file a save through `path` really replaces: symbolic links are followed (also
+// one that points at no file yet), so that the link stays and its target gets the
+// bytes. Empty, with errno set, for a loop of links.
+std::filesystem::path followLinks(std::filesystem::path path) {
+    constexpr int kMaxLinks = 40;
+    for (int hop = 0; hop < kMaxLinks; ++hop) {
+        struct stat link {};
+        if (::lstat(path.c_str(), &link) != 0 || !S_ISLNK(link.st_mode)) return path;
+        std::error_code error;
+        const std::filesystem::path to = std::filesystem::read_symlink(path, error);
+        if (error) return path;
+        path = to.is_absolute() ? to : path.parent_path() / to;
+    }
+    errno = ELOOP;
+    return {};
+}
+
+// A file that exists and may not be written: no write bit at all (a write-protected
+// file, even for a user who could override it) or no write access for this user.
+bool writeProtected(const std::filesystem::path& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+    return (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0 || ::access(path.c_str(), W_OK) != 0;
+}
+
 }  // namespace
 
-WriteResult writeFileAtomically(const std::filesystem::path& target, ByteView bytes) {
-    const std::string name = pathText(target);
-    if (target.empty() || !target.has_filename()) return failure("no file name: \"" + name + "\"");
+WriteResult writeFileAtomically(const std::filesystem::path& given, ByteView bytes) {
+    const std::string name = pathText(given);
+    if (given.empty() || !given.has_filename()) return failure("no file name: \"" + name + "\"");
+    const std::filesystem::path target = followLinks(given);
+    if (target.empty()) return failure("cannot replace " + name + ": " + reasonOf(errno));
+    if (writeProtected(target)) return failure("cannot replace " + name + ": " + reasonOf(EACCES));
 
     TemporaryFile temp;
     if (!temp.create(target)) {

@@ -20,8 +20,10 @@ struct WriteResult {
 
 // Replaces (or creates) `target` with exactly `bytes`. On success the target holds
 // the new bytes; on any failure (folder missing or not writable, disk full, target
-// taken by a folder) the target is as it was, the temporary file is removed and
-// the result says why. A target that already exists keeps its permission bits.
+// taken by a folder, a write-protected file) the target is as it was, the temporary
+// file is removed and the result says why. A target that already exists keeps its
+// permission bits. A symbolic link stays as it is: the file it leads to is replaced,
+// the temporary file lying in that file's folder.
 WriteResult writeFileAtomically(const std::filesystem::path& target, ByteView bytes);
 
 }  // namespace tarvo

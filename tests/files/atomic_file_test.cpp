@@ -74,6 +74,45 @@ TEST(AtomicFile, FailureLeavesEverythingAsItWasAndSaysWhy) {
     EXPECT_EQ(namesIn(scratch.path()).size(), 2u);
 }
 
+TEST(AtomicFile, AWriteProtectedFileIsRefusedAndLeftUntouched) {
+    ScratchFolder scratch;
+    const fs::path target = scratch / "kept.orx";
+    writeBytes(target, Bytes{4, 4});
+    fs::permissions(target, fs::perms::owner_read | fs::perms::group_read);
+
+    const WriteResult result = writeFileAtomically(target, Bytes{1, 2, 3});
+    EXPECT_FALSE(result);
+    EXPECT_NE(result.error.find(target.string()), std::string::npos) << result.error;
+    EXPECT_EQ(readBytes(target), (Bytes{4, 4}));
+    EXPECT_EQ(fs::status(target).permissions(), fs::perms::owner_read | fs::perms::group_read);
+    EXPECT_EQ(namesIn(scratch.path()), std::vector<std::string>{"kept.orx"});
+}
+
+TEST(AtomicFile, ASymbolicLinkStaysAndTheFileItLeadsToIsReplacedInItsOwnFolder) {
+    ScratchFolder scratch;
+    fs::create_directory(scratch / "store");
+    writeBytes(scratch / "store" / "real.orx", Bytes{1});
+    fs::create_symlink("store/real.orx", scratch / "relative.orx");
+    fs::create_symlink(scratch / "relative.orx", scratch / "chained.orx");
+    fs::create_symlink("store/new.orx", scratch / "dangling.orx");
+
+    ASSERT_TRUE(writeFileAtomically(scratch / "chained.orx", Bytes{2, 2}));
+    EXPECT_TRUE(fs::is_symlink(scratch / "chained.orx"));
+    EXPECT_TRUE(fs::is_symlink(scratch / "relative.orx"));
+    EXPECT_EQ(readBytes(scratch / "store" / "real.orx"), (Bytes{2, 2}));
+
+    ASSERT_TRUE(writeFileAtomically(scratch / "dangling.orx", Bytes{3}));
+    EXPECT_TRUE(fs::is_symlink(scratch / "dangling.orx"));
+    EXPECT_EQ(readBytes(scratch / "store" / "new.orx"), (Bytes{3}));
+
+    EXPECT_EQ(namesIn(scratch / "store").size(), 2u);  // no temporary file left anywhere
+    EXPECT_EQ(namesIn(scratch.path()).size(), 4u);
+
+    fs::create_symlink(scratch / "loop-b", scratch / "loop-a");
+    fs::create_symlink(scratch / "loop-a", scratch / "loop-b");
+    EXPECT_FALSE(writeFileAtomically(scratch / "loop-a", Bytes{1}));
+}
+
 // A file size limit makes writes fail the way a full disk does.
 class FileSizeLimit {
 public:
