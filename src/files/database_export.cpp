@@ -20,9 +20,17 @@ namespace {
 std::string copyTemplate(const std::filesystem::path& templatePath,
                          const std::filesystem::path& path) {
     std::error_code ec;
-    if (!std::filesystem::copy_file(templatePath, path, std::filesystem::copy_options::none, ec))
+    if (std::filesystem::copy_file(templatePath, path, std::filesystem::copy_options::none, ec))
+        return {};
+    // Name whichever end is at fault: the target's folder or the template.
+    const std::filesystem::path folder = path.parent_path();
+    std::error_code folderError;
+    if (!folder.empty() && !std::filesystem::is_directory(folder, folderError))
+        return "cannot create " + pathText(path) + ": no such folder " + pathText(folder);
+    std::error_code templateError;
+    if (!std::filesystem::is_regular_file(templatePath, templateError))
         return "cannot copy the template " + pathText(templatePath) + ": " + ec.message();
-    return {};
+    return "cannot create " + pathText(path) + ": " + ec.message();
 }
 
 bool fileExists(const std::filesystem::path& path) {

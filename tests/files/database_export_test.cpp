@@ -323,6 +323,16 @@ TEST_F(DatabaseExport, FailureMidWriteLeavesTheDatabaseAsItWas) {
     EXPECT_EQ(sql.count("数据记录表"), 10);
 }
 
+TEST_F(DatabaseExport, ASaveIntoAMissingFolderNamesTheFolderNotTheTemplate) {
+    const auto channels = document({0}, 2);
+    const auto folder = dir_ / "missing-folder";
+    const DatabaseResult r =
+        exportDatabase({channels, ExportOrigin::History}, folder / "x.mdb", templates_);
+    EXPECT_FALSE(r);
+    EXPECT_NE(r.reason.find("no such folder " + folder.string()), std::string::npos) << r.reason;
+    EXPECT_EQ(r.reason.find("template"), std::string::npos) << r.reason;
+}
+
 TEST_F(DatabaseExport, FailedSaveToANewNameLeavesNoCopyOfTheTemplate) {
     // Channel code 9 is no logger input: there is no value column for it.
     auto channels = document({0}, 2);
