@@ -2,10 +2,23 @@
 
 #include <algorithm>
 
+#include "link/engine_messages.h"
+
 namespace tarvo::cli {
 
-CliMessenger::CliMessenger(bool yesToAll, std::set<std::string> impliedYes)
-    : yes_(yesToAll), impliedYes_(std::move(impliedYes)) {}
+namespace {
+
+bool isPortServiceMessage(const std::string& text) {
+    return std::find(kPortServiceMessages.begin(), kPortServiceMessages.end(), text) !=
+           kPortServiceMessages.end();
+}
+
+}  // namespace
+
+CliMessenger::CliMessenger(bool yesToAll, std::set<std::string> impliedYes,
+                           bool informationToStderr)
+    : yes_(yesToAll), informationToStderr_(informationToStderr),
+      impliedYes_(std::move(impliedYes)) {}
 
 Answer CliMessenger::show(const Message& m) {
     shown_.push_back(m);
@@ -15,9 +28,11 @@ Answer CliMessenger::show(const Message& m) {
     if (m.buttons != MessageButtons::Ok) {
         const Answer answer = (yes_ || impliedYes_.count(m.text)) ? Answer::Yes : Answer::No;
         std::fprintf(stderr, "%s [%s]\n", text.c_str(), answer == Answer::Yes ? "Yes" : "No");
+        if (answer == Answer::Yes) answeredYes_.push_back(m.text);
         return answer;
     }
-    if (m.icon == MessageIcon::Warning || m.icon == MessageIcon::Critical) {
+    if (m.icon == MessageIcon::Warning || m.icon == MessageIcon::Critical ||
+        informationToStderr_ || isPortServiceMessage(m.text)) {
         std::fprintf(stderr, "%s\n", text.c_str());
     } else {
         pending_.push_back(text);
@@ -42,6 +57,10 @@ bool CliMessenger::anyWarningShown() const {
 
 bool CliMessenger::wasShown(const std::string& text) const {
     return std::any_of(shown_.begin(), shown_.end(), [&](const Message& m) { return m.text == text; });
+}
+
+bool CliMessenger::answeredYes(std::string_view text) const {
+    return std::find(answeredYes_.begin(), answeredYes_.end(), text) != answeredYes_.end();
 }
 
 }  // namespace tarvo::cli

@@ -5,6 +5,7 @@
 
 #include <csignal>
 
+#include "link/engine_messages.h"
 #include "platform/qt_settings_store.h"
 
 namespace tarvo::cli {
@@ -24,7 +25,7 @@ void stopOnSignals() {
 
 int stopSignal() { return gStopSignal; }
 
-CliSession::CliSession(const GlobalOptions& o, CliMessenger& messenger) {
+CliSession::CliSession(const GlobalOptions& o, CliMessenger& messenger) : messenger_(messenger) {
     const QtSettingsStore store;
     DisplayNames names;
     loadSettings(store, settings_, names);
@@ -62,8 +63,15 @@ void CliSession::progress(int value, int /*minimum*/, int maximum) {
     if (onProgress) onProgress(value, maximum);
 }
 
+void CliSession::loggerClockChanged(DateTime) { clockSet_ = true; }
+
+bool CliSession::clockSettingFailed() const {
+    return messenger_.answeredYes(kClockQuestion) && !clockSet_;
+}
+
 bool CliSession::connect() {
     readDone_ = false;
+    clockSet_ = false;
     engine_->connectLogger(settings_.ConferStyle);
     runUntilIdle();
     return readDone_;

@@ -37,6 +37,9 @@ public:
     // Connects (the variant of ConferStyle) and runs until the exchanges are over.
     // True when the parameters were read.
     bool connect();
+    // After connect(): the operator agreed to set the logger clock, and the logger did
+    // not take it.
+    bool clockSettingFailed() const;
     // Runs the event loop until no exchange is pending.
     void runUntilIdle();
     // Runs the event loop until `done` holds.
@@ -46,13 +49,16 @@ public:
 
     // Told of every move of the progress strip (nullptr: nobody listens).
     std::function<void(int value, int maximum)> onProgress;
+    void loggerClockChanged(DateTime clock) override;
 
 private:
     void startDemo();
 
     ProgramSettings settings_;
     LoggerParameters params_;
+    CliMessenger& messenger_;
     bool readDone_ = false;
+    bool clockSet_ = false;
     QtSerialPort port_;
     QtTimerService timers_;
     std::unique_ptr<TransactionEngine> engine_;

@@ -75,9 +75,14 @@ void reportFailure(const CommandOutcome& outcome) {
 int runConnect(const CommandLine& cl, std::vector<std::string> args) {
     const bool json = takeFlag(args, "--json");
     expectNoMore(args);
-    CliMessenger messenger(cl.global.yes, kImpliedYes);
+    CliMessenger messenger(cl.global.yes, kImpliedYes, json);
     CliSession session(cl.global, messenger);
-    const bool ok = session.connect();
+    bool ok = session.connect();
+    if (ok && session.clockSettingFailed()) {
+        // The record would show the PC time the logger never took.
+        std::cerr << "tarvo-cli: the logger clock was not set\n";
+        ok = false;
+    }
     if (ok) {
         if (json) {
             std::cout << dumpJson(parametersJson(session.loggerParams())) << '\n';
@@ -161,9 +166,13 @@ int runUpload(const CommandLine& cl, std::vector<std::string> args) {
         // Pages handed over after a failure are saved, but the command still failed.
         ok = sink.handedOver() && sink.outcome().ok && !messenger.anyWarningShown();
     }
-    if (sink.handedOver() && sink.outcome().ok) {
+    if (ok) {
         std::cout << file << ": " << sink.channels() << " channels, " << sink.records()
                   << " records\n";
+    } else if (sink.handedOver() && sink.outcome().ok) {
+        // The pages received before the failure are kept; the upload still failed.
+        std::cerr << "tarvo-cli: a partial history was saved: " << file << ": "
+                  << sink.channels() << " channels, " << sink.records() << " records\n";
     } else if (sink.handedOver()) {
         reportFailure(sink.outcome());
     }
@@ -291,6 +300,14 @@ int runClock(const CommandLine& cl, const std::vector<std::string>& args) {
 
 int runSmsNumbers(const CommandLine& cl, const std::vector<std::string>& args) {
     if (args.size() != 3) throw UsageError{"sms-numbers needs three numbers (\"\" for none)"};
+    // As in the dialog's boxes: digits only, at most eleven; a shorter number clears
+    // its entry as the dialog does.
+    for (const auto& number : args) {
+        if (!onlyDigits(number) || number.size() > static_cast<std::size_t>(kMobileBoxMaxLength)) {
+            throw UsageError{"sms-numbers: not a phone number of up to " +
+                             std::to_string(kMobileBoxMaxLength) + " digits: " + number};
+        }
+    }
     const std::array<std::string, 3> numbers{args[0], args[1], args[2]};
     return runMaintenance(cl, [numbers](TransactionEngine& engine) {
         return setSmsNumbers(engine, numbers);
@@ -299,6 +316,15 @@ int runSmsNumbers(const CommandLine& cl, const std::vector<std::string>& args) {
 
 int runSmsPassword(const CommandLine& cl, const std::vector<std::string>& args) {
     if (args.size() != 2) throw UsageError{"sms-password needs OLD and NEW"};
+    // The dialog's boxes take at most eight digits; a shorter password is the
+    // dialog's own refusal below.
+    for (const auto& password : args) {
+        if (!onlyDigits(password) ||
+            password.size() > static_cast<std::size_t>(kPasswordBoxMaxLength)) {
+            throw UsageError{"sms-password: a password is " +
+                             std::to_string(kPasswordBoxMaxLength) + " digits: " + password};
+        }
+    }
     if (const auto refusal = passwordDialogRefusal(args[0], args[1])) {
         std::cerr << refusal->text << '\n';
         return kFailed;

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "link/parameter_decoder.h"
+#include "link/engine_messages.h"
 
 namespace tarvo {
 
@@ -17,12 +18,11 @@ constexpr int kInitialTimeout = 200;
 constexpr int kResendInputQueue = 5000;
 constexpr int kResendOutputQueue = 500;
 
-constexpr std::string_view kSetupFailed = "串口设置错误!";
-constexpr std::string_view kPurgeFailed = "清除输入数据失败!";
-constexpr std::string_view kWriteFailed = "数据发送失败!";
-constexpr std::string_view kReadFailed = "串口数据接收失败!";
+constexpr std::string_view kSetupFailed = kPortSetupFailed;
+constexpr std::string_view kPurgeFailed = kPortPurgeFailed;
+constexpr std::string_view kWriteFailed = kPortWriteFailed;
+constexpr std::string_view kReadFailed = kPortReadFailed;
 constexpr std::string_view kDecoderFailed = "参数存储失败。请记录仪配置是否正确。";
-constexpr std::string_view kClockQuestion = "记录仪时钟有误，是否设置为系统时钟？";
 constexpr std::string_view kClockTitle = "时钟设置";
 constexpr std::string_view kNoDataStored =
     "记录仪中有可能并未存储数据。如果尚未重启，建议您先重启记录仪；如果已重启，请稍候再下载。";

@@ -45,6 +45,36 @@ TEST(CliEndToEnd, ConnectToAnAddressNobodyAnswersFailsWithTheFailureMessage) {
     EXPECT_TRUE(r.out.empty());
 }
 
+TEST(CliEndToEnd, ConnectJsonKeepsPortMessagesOnStandardErrorInTheirOrder) {
+    QTemporaryDir dir;
+    const auto r = runCli({"--port", dir.path() + "/no-such-tty", "--resend", "1", "connect",
+                           "--json"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(r.out.empty()) << r.out;
+    const auto purge = r.err.find("清除输入数据失败!");
+    const auto failure = r.err.find("操作失败。请检查串口设置和硬件连接是否正常。");
+    ASSERT_NE(purge, std::string::npos) << r.err;
+    ASSERT_NE(failure, std::string::npos) << r.err;
+    EXPECT_LT(purge, failure) << r.err;
+    EXPECT_EQ(r.err.find("清除输入数据失败!", failure), std::string::npos) << r.err;
+}
+
+TEST(CliEndToEnd, ConnectYesFailsWhenTheLoggerDoesNotTakeTheClock) {
+    QTemporaryDir dir;
+    const QString config = dir.path() + "/late.json";
+    QFile f(config);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(R"({"clockOffsetSeconds": -7200,
+                "faults": [{"kind": "noAnswer", "command": "clock", "next": 100}]})");
+    f.close();
+    SimulatorProcess sim({"--no-pace", "--config", config});
+    const auto r = runCli({"--port", sim.device(), "--yes", "--resend", "1", "connect", "--json"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.err.find("记录仪时钟有误，是否设置为系统时钟？ [Yes]"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("the logger clock was not set"), std::string::npos) << r.err;
+    EXPECT_TRUE(r.out.empty()) << r.out;  // no record claiming the PC time
+}
+
 TEST(CliEndToEnd, UsageErrorsExitWithTwo) {
     for (const QStringList& args : {QStringList{}, QStringList{"frobnicate"},
                                     QStringList{"--address", "101", "connect"},
@@ -115,6 +145,30 @@ TEST_F(CliFiles, UploadFromAnEmptyLoggerFailsWithTheStorageMessage) {
     EXPECT_FALSE(QFile::exists(file("none.orx")));
 }
 
+TEST_F(CliFiles, AnUploadCutShortSavesThePagesReceivedAndSaysSoOnStandardError) {
+    // 60 records of 6 bytes in pages of 64 bytes; the second page is never answered.
+    const QString config = writeSmallLoggerConfig(dir.path(), 60);
+    QFile f(config);
+    ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+    QByteArray text = f.readAll();
+    text.replace("\"growRecords\": false,",
+                 R"("growRecords": false, "faults": [{"kind": "noAnswer", "command": "history",
+                 "skip": 1, "next": 1000}],)");
+    f.resize(0);
+    f.write(text);
+    f.close();
+    SimulatorProcess sim({"--no-pace", "--config", config});
+    const auto up = runCli({"--port", sim.device(), "--resend", "1", "upload", "-o",
+                            file("part.orx")});
+    EXPECT_EQ(up.exitCode, 1);
+    EXPECT_TRUE(up.out.empty()) << up.out;
+    EXPECT_NE(up.err.find("a partial history was saved: " + file("part.orx").toStdString() +
+                          ": 2 channels, "),
+              std::string::npos)
+        << up.err;
+    EXPECT_TRUE(QFile::exists(file("part.orx")));
+}
+
 TEST_F(CliFiles, ConvertWritesEveryFormatAndRefusesABadFileWritingNothing) {
     SimulatorProcess sim({"--no-pace", "--config", writeSmallLoggerConfig(dir.path(), 12)});
     ASSERT_EQ(runCli({"--port", sim.device(), "upload", "-o", file("in.orx")}).exitCode, 0);
@@ -157,9 +211,12 @@ TEST(CliMaintenance, CommandsReportTheProgramsMessagesAndExitStatuses) {
         {{"reset", "3"}, 0, "设置记录仪成功！", ""},
         {{"reset", "6"}, 2, "", "reset"},
         {{"sms-numbers", "13800000000", "", "123"}, 0, "手机号码设置成功！", ""},
+        {{"sms-numbers", "1380000000x", "", ""}, 2, "", "sms-numbers"},  // sends nothing
         {{"sms-password", "00000000", "87654321"}, 1, "", "短信旧密码不正确!"},
         {{"sms-password", "12345678", "87654321"}, 0, "密码设置成功!", ""},
         {{"sms-password", "1234", "87654321"}, 1, "", "旧密码长度不足8位!"},
+        {{"sms-password", "87654321", "876543210"}, 2, "", "sms-password"},
+        {{"sms-password", "87654321", "8765432a"}, 2, "", "sms-password"},
         {{"clock", "2025-01-02 03:04:05"}, 0, "", ""},
         {{"clock", "2025-13-02 03:04:05"}, 2, "", "clock"},
     };
