@@ -55,6 +55,9 @@ CommandOutcome openDocumentFile(HistoryDocument& document, const std::filesystem
     document.view = ChartView{};
     resetView(document, plotWidthTwips);
     applyHomeViewWhenEmpty(document);
+    // The figures the window shows after its first redraw, for every caller alike
+    // (the command line prints and converts these, not the ones the file stored).
+    recomputeStatistics(document);
     return out;
 }
 

@@ -33,7 +33,8 @@ struct CommandOutcome {
     explicit operator bool() const { return ok; }
 };
 
-// Reads a logger data file into the document and sets its home view.
+// Reads a logger data file into the document, sets its home view and computes the
+// statistics over it: the one open path of the window and the command line.
 CommandOutcome openDocumentFile(HistoryDocument& document, const std::filesystem::path& path,
                             int plotWidthTwips);
 

@@ -18,6 +18,7 @@
 #include "files/scratch_folder.h"
 #include "link/link_fakes.h"
 #include "link/virtual_timers.h"
+#include "workstation/document_commands.h"
 #include "workstation/orx_fixture.h"
 #include "workstation/workstation.h"
 
@@ -179,6 +180,16 @@ TEST_F(DocumentFlowsTest, APathDifferingOnlyInLetterCaseIsAnotherFile) {
     EXPECT_EQ(result.opened, std::vector<int>{1});
     EXPECT_TRUE(messenger.shown.empty());
     EXPECT_EQ(doc(1).fileName, text(upper));
+}
+
+TEST_F(DocumentFlowsTest, AnOpenedFileHoldsTheStatisticsOfItsHomeViewNotThoseStored) {
+    // The fixture stores 0 for every statistic; its first channel holds 20..29.
+    HistoryDocument read;
+    ASSERT_TRUE(openDocumentFile(read, fixture("a.orx"), kDefaultPlotWidthTwips));
+    EXPECT_EQ(read.channels.at(0).maxValue, 29.0f);
+    EXPECT_EQ(read.channels.at(0).minValue, 20.0f);
+    EXPECT_FLOAT_EQ(read.channels.at(0).meanValue, 24.5f);
+    EXPECT_EQ(read.channels.at(1).maxValue, 59.0f);
 }
 
 TEST_F(DocumentFlowsTest, ARefusedFileOpensNoWindowAndTheOthersStillOpen) {
