@@ -44,7 +44,7 @@ struct LoggerParameters {
     std::int16_t overflowCount = 0;
     std::int16_t workStatus = 0;
     std::int16_t powerMode = 0;
-    std::int16_t stopCount = 0;
+    std::uint16_t stopCount = 0;  // 0..65535: the logger holds it unsigned
     std::int16_t recordChannels = 0;
     std::int16_t alarmChannels = 0;
     PerChannel<std::int16_t> channelType{};

@@ -65,6 +65,10 @@ void readBe16(const Positions& a, int pos, std::int16_t& member) {
     if (auto v = a.be16(pos)) member = asInt16(*v);
 }
 
+void readBe16(const Positions& a, int pos, std::uint16_t& member) {
+    if (auto v = a.be16(pos)) member = static_cast<std::uint16_t>(*v);
+}
+
 void readBe16(const Positions& a, int pos, std::int32_t& member) {
     if (auto v = a.be16(pos)) member = *v;
 }

@@ -63,8 +63,8 @@ void applyRestartDefaults(LoggerParameters& p, DateTime now) {
     if (timedStop(p) && p.timedStopTime < now) p.timedStopTime = now + 2 * p.interval;
     if (byCount(p) && p.stopCount > p.totalSpace) {
         // The stop count is a 16-bit member: a larger memory is stopped at its largest value.
-        p.stopCount = static_cast<std::int16_t>(
-            std::clamp<std::int32_t>(p.totalSpace, 0, std::numeric_limits<std::int16_t>::max()));
+        p.stopCount = static_cast<std::uint16_t>(
+            std::clamp<std::int32_t>(p.totalSpace, 0, std::numeric_limits<std::uint16_t>::max()));
     }
     if (timedStart(p) && timedStop(p) && p.timedStartTime >= p.timedStopTime) {
         p.timedStopTime = p.timedStartTime + p.interval;

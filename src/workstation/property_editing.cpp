@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <charconv>
+#include <limits>
 
 #include "data/history_document.h"
 
@@ -146,10 +147,10 @@ std::string_view trimBlanks(std::string_view s) {
     return s;
 }
 
-// A decimal number converted to a 16-bit integer, rounded to the nearest with halves
-// to even ("2.5" is 2, "3.5" is 4). Nothing for an empty text, a non-number or a
-// number outside -32768..32767.
-std::optional<std::int16_t> toInt16(std::string_view text) {
+// A decimal number rounded to the nearest whole number with halves to even ("2.5" is
+// 2, "3.5" is 4). Nothing for an empty text, a non-number or a number outside
+// low..high.
+std::optional<long> toWholeNumber(std::string_view text, long low, long high) {
     text = trimBlanks(text);
     bool negative = false;
     if (!text.empty() && (text.front() == '-' || text.front() == '+')) {
@@ -176,8 +177,23 @@ std::optional<std::int16_t> toInt16(std::string_view text) {
         if (first > 5 || (first == 5 && (rest || value % 2 == 1))) ++value;
     }
     if (negative) value = -value;
-    if (value < -32768 || value > 32767) return std::nullopt;
-    return static_cast<std::int16_t>(value);
+    if (value < low || value > high) return std::nullopt;
+    return value;
+}
+
+// Alarm limits are signed 16-bit members.
+std::optional<std::int16_t> toInt16(std::string_view text) {
+    const auto v = toWholeNumber(text, std::numeric_limits<std::int16_t>::min(),
+                                 std::numeric_limits<std::int16_t>::max());
+    if (!v) return std::nullopt;
+    return static_cast<std::int16_t>(*v);
+}
+
+// The stop count is an unsigned 16-bit member.
+std::optional<std::uint16_t> toStopCount(std::string_view text) {
+    const auto v = toWholeNumber(text, 0, std::numeric_limits<std::uint16_t>::max());
+    if (!v) return std::nullopt;
+    return static_cast<std::uint16_t>(*v);
 }
 
 // A strict integer for the command line.
@@ -405,7 +421,7 @@ CommitResult commitPowerMode(EditSession& s, const PropertyEditor& e) {
 
 CommitResult commitStopCount(EditSession& s, const PropertyEditor& e) {
     const std::string_view text = trimBlanks(e.text);
-    const auto count = toInt16(text.empty() ? std::string_view("0") : text);
+    const auto count = toStopCount(text.empty() ? std::string_view("0") : text);
     if (!count) return refused();
     LoggerParameters& p = s.loggerParams;
     setRowValue(s.rows, e.key, std::to_string(*count));
@@ -569,7 +585,11 @@ std::string numberBoxText(const PropertyEditor& e, std::string_view typed,
                           std::string_view lastGoodText) {
     const bool alarm = e.key != kStopCountKey;
     if (alarm && typed == "-") return std::string(typed);
-    const auto value = toInt16(typed);
+    // A count typed negative is taken as 1 below, like 0.
+    const auto value = alarm ? toWholeNumber(typed, std::numeric_limits<std::int16_t>::min(),
+                                             std::numeric_limits<std::int16_t>::max())
+                             : toWholeNumber(typed, std::numeric_limits<std::int16_t>::min(),
+                                             std::numeric_limits<std::uint16_t>::max());
     if (!value) return std::string(lastGoodText);
     if (!alarm && *value <= 0) return "1";
     return std::to_string(*value);

@@ -102,8 +102,8 @@ std::optional<PropertyEditor> editorForKey(const std::string& key, const std::st
                                            const LoggerParameters& params, DateTime now);
 
 // The text a number box holds after the operator changed it to `typed`; `lastGoodText`
-// is its text before the key press. A text that does not convert to a 16-bit integer
-// gives `lastGoodText` back; an accepted number is written back in plain decimal
+// is its text before the key press. A text that is not a number the record can hold
+// (an alarm limit -32768..32767, the stop count up to 65535) gives `lastGoodText` back; an accepted number is written back in plain decimal
 // (halves rounded to even); the stop count turns 0 or less into 1; an alarm limit
 // may be a lone "-" while it is typed.
 std::string numberBoxText(const PropertyEditor& editor, std::string_view typed,

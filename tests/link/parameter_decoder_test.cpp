@@ -168,6 +168,17 @@ TEST(ParameterDecoder, XY002AnswerFillsTheRecordFromItsPositions) {
     expectSameTime(p.loggerClock, makeDateTime(kClock));
 }
 
+TEST(ParameterDecoder, AStopCountAbove32767IsReadUnsignedAndStopsAfterTheStart) {
+    Xy002Answer a;
+    a.put(160, {0, 10, 0}).put(163, {1}).put(167, {2}).put(174, {kWorkRecording});
+    a.put(176, {0x9C, 0x40});
+    LoggerParameters p;
+    ASSERT_TRUE(decodeXY002(a.sealed(), p));
+    EXPECT_EQ(p.stopCount, 40000);
+    expectSameTime(p.countStopTime, p.loggerStartTime + 40000 * makeDuration(0, 10, 0));
+    EXPECT_GT(p.expectedStopTime, p.loggerStartTime);
+}
+
 TEST(ParameterDecoder, ShortAnswerLeavesMissingMembersUnchangedAndStillSucceeds) {
     Xy002Answer a;
     a.put(110, {9}).put(160, {0, 0, 30}).put(167, {0}).put(168, {0x02, 0x10, 0x01});

@@ -95,10 +95,16 @@ TEST(RestartChecks, DefaultsRepairAllButTheAlarmLimits) {
     applyRestartDefaults(p, kPcNow);
     EXPECT_DOUBLE_EQ(p.timedStopTime, kPcNow + 3 + p.interval);
 
-    // A memory larger than the 16-bit stop count stops at its largest value.
+    // The stop count is unsigned: 65535 is more than a memory of 50000 records.
     p = consistent();
     p.totalSpace = 50000;
-    p.stopCount = -1;  // 65535 as the logger reported it
+    p.stopCount = 65535;
+    EXPECT_EQ(restartCheckLines(p, kPcNow).size(), 1u);
+    applyRestartDefaults(p, kPcNow);
+    EXPECT_EQ(p.stopCount, 50000);
+    // A memory larger than the 16-bit stop count stops at its largest value.
+    p.stopCount = 65535;
+    p.totalSpace = 70000;
     EXPECT_TRUE(restartCheckLines(p, kPcNow).empty());
     p.stopCount = 100;
     p.totalSpace = 40;

@@ -209,8 +209,8 @@ TEST(PropertyEditing, NumberBoxesKeepOnlyNumbersTheRecordCanHold) {
     } cases[] = {
         {&count, "0", "1"},           {&count, "-3", "1"},     {&count, "12", "12"},
         {&count, "012", "12"},        {&count, "2.5", "2"},    {&count, "3.5", "4"},
-        {&count, "abc", "7"},         {&count, "", "7"},       {&count, "32768", "7"},
-        {&count, "32767", "32767"},   {&limit, "-", "-"},      {&limit, "-12", "-12"},
+        {&count, "abc", "7"},         {&count, "", "7"},       {&count, "65536", "7"},
+        {&count, "32768", "32768"},   {&count, "65535", "65535"},   {&limit, "-", "-"},      {&limit, "-12", "-12"},
         {&limit, "-32768", "-32768"}, {&limit, "-32769", "7"}, {&limit, "1e3", "7"},
         {&limit, "+4", "4"},
     };
@@ -570,6 +570,9 @@ TEST(SetEdits, EditsApplyInOrderThroughTheCommitRules) {
               "您输入的时间太大");
 
     EXPECT_EQ(applySetEdit(p, "stopMode", "2", kNow).status, SetEditStatus::Applied);
+    EXPECT_EQ(applySetEdit(p, "stopCount", "40000", kNow).status, SetEditStatus::Applied);
+    EXPECT_EQ(p.stopCount, 40000);
+    EXPECT_DOUBLE_EQ(p.countStopTime, p.timedStartTime + 40000 * p.interval);
     EXPECT_EQ(applySetEdit(p, "stopCount", "0", kNow).status, SetEditStatus::Applied);
     EXPECT_EQ(p.stopCount, 1);  // the box turns 0 into 1
     EXPECT_DOUBLE_EQ(p.countStopTime, p.timedStartTime + p.interval);
