@@ -11,12 +11,36 @@
 
 #include "files/file_names.h"
 #include "gui/history_window.h"
+#include "gui/message_box_messenger.h"
 #include "gui/save_choice_dialog.h"
 #include "workstation/workstation.h"
 
 namespace tarvo::gui {
 
 namespace {
+
+// Qt's file dialog has no create prompt of its own: it is asked when a name is
+// accepted, and No keeps the dialog open.
+class SaveFileDialog : public QFileDialog {
+  public:
+    SaveFileDialog(QWidget* parent, const FileDialogRequest& request)
+        : QFileDialog(parent, qs(request.title)), request_(request) {}
+
+    void accept() override {
+        const QStringList chosen = selectedFiles();
+        if (!chosen.isEmpty() && !QFileInfo(chosen.front()).isDir()) {
+            if (const auto question = createPrompt(request_, chosen.front().toStdString())) {
+                MessageBoxMessenger boxes;
+                boxes.setParent(this);
+                if (boxes.show(*question) != Answer::Yes) return;
+            }
+        }
+        QFileDialog::accept();
+    }
+
+  private:
+    FileDialogRequest request_;
+};
 
 void refreshReloaded(Workstation& workstation, const OpenFlowResult& result, QWidget* parent) {
     for (const int index : result.reloaded) {
@@ -47,7 +71,7 @@ std::optional<SaveType> QtDocumentDialogs::chooseSaveType() {
 }
 
 std::optional<std::string> QtDocumentDialogs::askFileName(const FileDialogRequest& request) {
-    QFileDialog dialog(parent_, qs(request.title));
+    SaveFileDialog dialog(parent_, request);
     dialog.setNameFilters(qtNameFilters(request.filter));
     dialog.setOption(QFileDialog::HideNameFilterDetails);
     if (request.mustExist) {
@@ -97,11 +121,10 @@ void openPathsFlow(Workstation& workstation, const QStringList& paths, QWidget* 
     refreshReloaded(workstation, openFiles(workstation, files), parent);
 }
 
-void saveFlow(Workstation& workstation, QWidget* parent,
-              const std::function<void(SaveType)>& liveWindow) {
+void saveFlow(Workstation& workstation, QWidget* parent) {
     const ActiveChild active = workstation.activeChild();
     QtDocumentDialogs dialogs(parent);
-    tarvo::saveFlow(workstation, dialogs, liveWindow);
+    tarvo::saveFlow(workstation, dialogs);
     if (active.kind == ChildKind::History) {
         if (HistoryWindow* window = findHistoryWindow(parent, workstation, active.index))
             window->refreshCaption();

@@ -7,7 +7,6 @@
 
 #include <QStringList>
 
-#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -28,7 +27,9 @@ class HistoryWindow;
 // "*.*" (every file) becomes "*".
 QStringList qtNameFilters(std::string_view filter);
 
-// The save choice and the save-file dialogs, as Qt dialogs owned by `parent`.
+// The save choice and the save-file dialogs, as Qt dialogs owned by `parent`. A
+// request for the create prompt asks before a name that does not exist is accepted;
+// No leaves the dialog open.
 class QtDocumentDialogs : public DocumentDialogs {
   public:
     explicit QtDocumentDialogs(QWidget* parent) : parent_(parent) {}
@@ -50,9 +51,8 @@ void openFilesFlow(Workstation& workstation, QWidget* parent);
 // The open flow for names already chosen (a dialog's answer, a drop).
 void openPathsFlow(Workstation& workstation, const QStringList& paths, QWidget* parent);
 
-// "保存为(&S)...": the save choice, then SaveAs or AddToDataBase of the active window.
-// The live-curve window's save is `liveWindow`'s, called with the choice.
-void saveFlow(Workstation& workstation, QWidget* parent,
-              const std::function<void(SaveType)>& liveWindow = {});
+// "保存为(&S)...": the save choice, then SaveAs or AddToDataBase of the active window,
+// history or live-curve.
+void saveFlow(Workstation& workstation, QWidget* parent);
 
 }  // namespace tarvo::gui

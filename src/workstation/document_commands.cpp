@@ -2,6 +2,7 @@
 
 #include "files/database_export.h"
 #include "files/file_names.h"
+#include "files/live_file.h"
 #include "files/logger_data_file.h"
 #include "files/text_export.h"
 
@@ -109,6 +110,30 @@ std::string databaseLineName(const ProgramSettings& settings) {
 
 std::string serverAppendedText(std::int64_t newRows) {
     return "服务器数据库新增" + std::to_string(newRows) + "条记录。";
+}
+
+CommandOutcome saveLiveDocumentAs(const LiveDocument& document, const std::filesystem::path& path,
+                                  const TemplateLocator& templates) {
+    const ExportSource source = liveExportSource(document);
+    switch (saveFormatFor(path)) {
+        case SaveFormat::LoggerDataFile:
+            return fromWrite(writeLoggerDataFile(path, document.channels), path);
+        case SaveFormat::Database:
+            return fromDatabase(exportDatabase(source, path, templates), path);
+        case SaveFormat::CommaSeparated:
+            return fromWrite(exportCsv(source, path), path);
+        case SaveFormat::WordText:
+            return fromWrite(exportText(source, TextLayout::Document, path), path);
+        case SaveFormat::PlainText:
+            return fromWrite(exportText(source, TextLayout::Text, path), path);
+    }
+    return fromWrite(WriteResult{false, "unknown kind of file"}, path);
+}
+
+CommandOutcome appendLiveDocumentToDatabase(const LiveDocument& document, const std::string& name,
+                                            const TemplateLocator& templates) {
+    return fromDatabase(appendDatabase(liveExportSource(document), name, templates),
+                        pathFromText(name));
 }
 
 }  // namespace tarvo

@@ -12,6 +12,7 @@
 #include "core/messenger.h"
 #include "core/settings.h"
 #include "data/history_document.h"
+#include "data/live_document.h"
 #include "files/template_locator.h"
 
 namespace tarvo {
@@ -59,5 +60,16 @@ std::string databaseLineName(const ProgramSettings& settings);
 
 // What the program says after an append to a server: how many rows were new.
 std::string serverAppendedText(std::int64_t newRows);
+
+// The live-curve window's SaveAs: its buffer under `path`, the kind by the last three
+// characters as for a history document, with the live layouts (channel codes as
+// channel numbers, the live text record lines). The statistics are written as the
+// window holds them. The window keeps its caption and name.
+CommandOutcome saveLiveDocumentAs(const LiveDocument& document, const std::filesystem::path& path,
+                                  const TemplateLocator& templates);
+
+// The live-curve window's AddToDataBase: its buffer's records appended to a database.
+CommandOutcome appendLiveDocumentToDatabase(const LiveDocument& document, const std::string& name,
+                                            const TemplateLocator& templates);
 
 }  // namespace tarvo

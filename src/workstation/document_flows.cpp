@@ -63,6 +63,31 @@ FileDialogRequest historyDatabaseDialog() {
     return r;
 }
 
+FileDialogRequest liveSaveDialog() {
+    FileDialogRequest r;
+    r.title = kSaveDialogTitle;
+    r.filter = kSaveDialogFilter;
+    r.confirmOverwrite = true;
+    r.promptCreate = true;
+    return r;
+}
+
+FileDialogRequest liveDatabaseDialog() {
+    FileDialogRequest r;
+    r.title = kDatabaseDialogTitle;
+    r.filter = kDatabaseDialogFilter;
+    r.mustExist = true;
+    return r;
+}
+
+std::optional<Message> createPrompt(const FileDialogRequest& request, const std::string& name) {
+    if (!request.promptCreate || name.empty()) return std::nullopt;
+    std::error_code error;
+    if (std::filesystem::exists(pathFromText(name), error)) return std::nullopt;
+    return Message{name + "\n" + std::string(kCreatePromptQuestion), request.title,
+                   MessageIcon::Question, MessageButtons::YesNo};
+}
+
 OpenSelection splitOpenDialogResult(std::string_view returned) {
     OpenSelection selection;
     if (returned.empty()) return selection;
@@ -142,8 +167,25 @@ bool appendHistoryWindowToDatabase(Workstation& workstation, int index, Document
     return appended.ok;
 }
 
-SaveFlowOutcome saveFlow(Workstation& workstation, DocumentDialogs& dialogs,
-                         const std::function<void(SaveType)>& liveWindow) {
+bool saveLiveWindowAs(Workstation& workstation, DocumentDialogs& dialogs) {
+    const auto name = dialogs.askFileName(liveSaveDialog());
+    if (!name || name->empty()) return false;
+    const CommandOutcome saved =
+        saveLiveDocumentAs(workstation.liveDocument(), pathFromText(*name), workstation.templates());
+    report(workstation, saved);
+    return saved.ok;
+}
+
+bool appendLiveWindowToDatabase(Workstation& workstation, DocumentDialogs& dialogs) {
+    const auto name = dialogs.askFileName(liveDatabaseDialog());
+    if (!name) return false;
+    const CommandOutcome appended =
+        appendLiveDocumentToDatabase(workstation.liveDocument(), *name, workstation.templates());
+    report(workstation, appended);
+    return appended.ok;
+}
+
+SaveFlowOutcome saveFlow(Workstation& workstation, DocumentDialogs& dialogs) {
     const ActiveChild active = workstation.activeChild();
     const std::optional<SaveType> choice = dialogs.chooseSaveType();
     SaveFlowOutcome outcome = SaveFlowOutcome::Cancelled;
@@ -161,8 +203,14 @@ SaveFlowOutcome saveFlow(Workstation& workstation, DocumentDialogs& dialogs,
                 }
                 break;
             case ChildKind::Live:
-                if (liveWindow) liveWindow(*choice);
-                outcome = SaveFlowOutcome::LiveWindow;
+                if (*choice == SaveType::Database) {
+                    outcome = appendLiveWindowToDatabase(workstation, dialogs)
+                                  ? SaveFlowOutcome::LiveAppended
+                                  : SaveFlowOutcome::NotSaved;
+                } else {
+                    outcome = saveLiveWindowAs(workstation, dialogs) ? SaveFlowOutcome::LiveSaved
+                                                                     : SaveFlowOutcome::NotSaved;
+                }
                 break;
             case ChildKind::None:
                 outcome = SaveFlowOutcome::NoWindow;

@@ -7,11 +7,12 @@
 // the answers.
 
 #include <filesystem>
-#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "core/messenger.h"
 
 namespace tarvo {
 
@@ -44,6 +45,9 @@ inline constexpr std::string_view kSaveChoiceDatabase = "将数据附加到数�
 inline constexpr std::string_view kSaveChoiceOk = "确定";
 inline constexpr std::string_view kSaveChoiceCancel = "取消";
 
+// Asked before a save dialog accepts a name that does not exist yet (after the name).
+inline constexpr std::string_view kCreatePromptQuestion = "该文件不存在。\n要创建该文件吗？";
+
 // SaveType of dlgSave: the index of the selected option.
 enum class SaveType { File = 0, Database = 1 };
 
@@ -73,6 +77,15 @@ class DocumentDialogs {
 // The dialogs of SaveAs and AddToDataBase of a history window.
 FileDialogRequest historySaveDialog(std::string_view filePathSetting);
 FileDialogRequest historyDatabaseDialog();
+// The same of the live-curve window: its save dialog opens in the current folder with
+// no name proposed, and its database dialog accepts only an existing file.
+FileDialogRequest liveSaveDialog();
+FileDialogRequest liveDatabaseDialog();
+
+// The question a save dialog asks before it accepts `name` (its title, Yes/No): due when
+// the request asks for the create prompt and no file of that name exists. No keeps the
+// dialog open for another name.
+std::optional<Message> createPrompt(const FileDialogRequest& request, const std::string& name);
 
 // What the open dialog returned, split at NUL characters: one name is one full path;
 // a folder followed by two or more names gives folder/name for each, in order; exactly
@@ -106,21 +119,26 @@ bool saveHistoryWindowAs(Workstation& workstation, int index, DocumentDialogs& d
 // AddToDataBase of the history window at `index`: the database dialog, then the append.
 bool appendHistoryWindowToDatabase(Workstation& workstation, int index, DocumentDialogs& dialogs);
 
+// SaveAs of the live-curve window: its save dialog, then its buffer saved by the
+// name's last three characters. The window keeps its caption; a failure is reported.
+bool saveLiveWindowAs(Workstation& workstation, DocumentDialogs& dialogs);
+// AddToDataBase of the live-curve window: its database dialog, then the append.
+bool appendLiveWindowToDatabase(Workstation& workstation, DocumentDialogs& dialogs);
+
 // What the save command did.
 enum class SaveFlowOutcome {
     Cancelled,
     HistorySaved,
     HistoryAppended,
-    LiveWindow,
+    LiveSaved,
+    LiveAppended,
     NotSaved,
     NoWindow
 };
 
-// The save command: dlgSave, then SaveAs or AddToDataBase of the active window. For
-// the live-curve window `liveWindow` is called with the choice. The commands are
-// enabled afresh at the end.
-SaveFlowOutcome saveFlow(Workstation& workstation, DocumentDialogs& dialogs,
-                         const std::function<void(SaveType)>& liveWindow = {});
+// The save command: dlgSave, then SaveAs or AddToDataBase of the active window, history
+// or live-curve. The commands are enabled afresh at the end.
+SaveFlowOutcome saveFlow(Workstation& workstation, DocumentDialogs& dialogs);
 
 // Closing the history window at `index`: a loaded document never saved asks
 // "文档[caption]尚未保存，是否现在保存？". Yes saves and closes, unless the save was

@@ -14,6 +14,7 @@
 #include <QColorDialog>
 #include <QDateTimeEdit>
 #include <QFileDialog>
+#include <QMessageBox>
 #include <QImage>
 #include <QLineEdit>
 #include <QMdiArea>
@@ -100,6 +101,16 @@ void typeFileName(QFileDialog* dialog, const std::filesystem::path& path) {
     auto* box = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
     ASSERT_NE(box, nullptr);
     box->setText(QString::fromStdString(pathText(path)));
+}
+
+// Answers the question a save dialog asks before it accepts a name that does not exist.
+void answerCreatePrompt(QMessageBox::StandardButton button, const std::filesystem::path& name) {
+    whenModal([button, name](QWidget* modal) {
+        auto* box = qobject_cast<QMessageBox*>(modal);
+        ASSERT_NE(box, nullptr) << "no create prompt";
+        EXPECT_EQ(box->text().toStdString(), pathText(name) + "\n该文件不存在。\n要创建该文件吗？");
+        box->button(button)->click();
+    });
 }
 
 class HistoryWindowTest : public ::testing::Test {
@@ -513,7 +524,12 @@ TEST_F(HistoryWindowTest, SavingUnderCsvCaptionsTheWindowWithTheFullPath) {
             ASSERT_NE(dialog, nullptr);
             EXPECT_EQ(dialog->windowTitle(), "保存为...");
             typeFileName(dialog, csv);
+            // The name is new: No to the create prompt keeps the dialog open, Yes saves.
+            answerCreatePrompt(QMessageBox::No, csv);
             static_cast<QDialog*>(dialog)->accept();  // the file dialog's own checks run
+            EXPECT_TRUE(dialog->isVisible());
+            answerCreatePrompt(QMessageBox::Yes, csv);
+            static_cast<QDialog*>(dialog)->accept();
         });
         qobject_cast<SaveChoiceDialog*>(choice)->okButton()->click();
     });
@@ -535,6 +551,7 @@ TEST_F(HistoryWindowTest, ChoosingTheDatabaseInTheSaveChoiceAppendsToTheNamedDat
             ASSERT_NE(dialog, nullptr);
             EXPECT_EQ(dialog->windowTitle(), "请输入数据文件路径...");
             typeFileName(dialog, database);
+            answerCreatePrompt(QMessageBox::Yes, database);
             static_cast<QDialog*>(dialog)->accept();  // the file dialog's own checks run
         });
         auto* dialog = qobject_cast<SaveChoiceDialog*>(choice);

@@ -5,16 +5,22 @@
 #include "workstation/document_flows.h"
 
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
+#include <bit>
+#include <cstdint>
 #include <deque>
+#include <fstream>
 #include <filesystem>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "core/gbk.h"
 #include "core/memory_settings_store.h"
 #include "files/file_names.h"
+#include "files/logger_data_file.h"
 #include "files/scratch_folder.h"
 #include "link/link_fakes.h"
 #include "link/virtual_timers.h"
@@ -270,19 +276,170 @@ TEST_F(DocumentFlowsTest, CancelInTheSaveChoiceShowsNoFileDialog) {
     EXPECT_TRUE(dialogs.requests.empty());
 }
 
-TEST_F(DocumentFlowsTest, TheLiveWindowGetsTheChoiceAndNoWindowGetsNothing) {
-    std::optional<SaveType> told;
-    const auto live = [&](SaveType t) { told = t; };
+TEST_F(DocumentFlowsTest, WithNoActiveWindowTheChoiceLeadsNowhere) {
     dialogs.choice = SaveType::Database;
-
-    EXPECT_EQ(saveFlow(ws, dialogs, live), SaveFlowOutcome::NoWindow);
-    EXPECT_FALSE(told);
-
-    ws.toggleLiveWindow();
-    ws.setActiveChild({ChildKind::Live, -1});
-    EXPECT_EQ(saveFlow(ws, dialogs, live), SaveFlowOutcome::LiveWindow);
-    EXPECT_EQ(told, SaveType::Database);
+    EXPECT_EQ(saveFlow(ws, dialogs), SaveFlowOutcome::NoWindow);
     EXPECT_TRUE(dialogs.requests.empty());
+}
+
+TEST(CreatePrompt, IsAskedOnlyForAMissingFileWhenTheDialogWantsIt) {
+    testing::ScratchFolder folder;
+    const auto existing = folder / "有.orx";
+    testing::writeBytes(existing, Bytes{1});
+    const std::string missing = pathText(folder / "无.orx");
+
+    FileDialogRequest quiet = historySaveDialog("");
+    quiet.promptCreate = false;
+    EXPECT_FALSE(createPrompt(quiet, missing));
+    EXPECT_FALSE(createPrompt(historySaveDialog(""), pathText(existing)));
+
+    const auto question = createPrompt(historySaveDialog(""), missing);
+    ASSERT_TRUE(question);
+    EXPECT_EQ(question->text, missing + "\n该文件不存在。\n要创建该文件吗？");
+    EXPECT_EQ(question->title, "保存为...");
+    EXPECT_EQ(question->icon, MessageIcon::Question);
+    EXPECT_EQ(question->buttons, MessageButtons::YesNo);
+    EXPECT_TRUE(createPrompt(historyDatabaseDialog(), missing));
+    EXPECT_FALSE(createPrompt(liveDatabaseDialog(), missing));  // only existing files there
+}
+
+// ---- the live-curve window's save -------------------------------------------------
+
+// A live answer: 3C 30 31 FF 39 n, one single per value least significant byte first, 66.
+Bytes liveAnswer(const std::vector<float>& values) {
+    Bytes b{0x3C, 0x30, 0x31, 0xFF, 0x39, static_cast<std::uint8_t>(values.size())};
+    for (float v : values) {
+        const auto bits = std::bit_cast<std::uint32_t>(v);
+        for (int i = 0; i < 4; ++i) b.push_back(static_cast<std::uint8_t>(bits >> (8 * i)));
+    }
+    b.push_back(0x66);
+    return b;
+}
+
+class LiveSaveTest : public DocumentFlowsTest {
+  protected:
+    LiveSaveTest() {
+        LoggerParameters& p = ws.loggerParams();
+        p.startedChannels = 0b110;  // inputs 2 and 3
+        p.channelType[1] = 1;
+        p.channelUnit[1] = 1;
+        p.channelType[2] = 2;
+        p.channelUnit[2] = 2;
+        p.rangeLow[1] = -40;
+        p.rangeHigh[1] = 100;
+        p.rangeHigh[2] = 100;
+        p.userName = "张三";
+        p.title = "冷库";
+        p.echoedAddress = 7;
+        p.firmwareYear = 2010;
+        p.firmwareMonth = 1;
+        p.firmwareDay = 1;
+        EXPECT_TRUE(ws.liveDocument().reSetRealSetting(p));
+        for (int i = 0; i < kSamples; ++i) {
+            ws.liveDocument().restoreRealData(liveAnswer({20.0f + i, 50.5f}),
+                                              timers.now() + i / kSecondsPerDay);
+        }
+        ws.toggleLiveWindow();
+    }
+
+    static constexpr int kSamples = 3;
+};
+
+std::int64_t countRows(const std::filesystem::path& db, const char* table) {
+    sqlite3* handle = nullptr;
+    std::int64_t n = -1;
+    if (sqlite3_open_v2(pathText(db).c_str(), &handle, SQLITE_OPEN_READONLY, nullptr) ==
+        SQLITE_OK) {
+        sqlite3_stmt* s = nullptr;
+        const std::string query = std::string("SELECT COUNT(*) FROM \"") + table + "\"";
+        if (sqlite3_prepare_v2(handle, query.c_str(), -1, &s, nullptr) == SQLITE_OK &&
+            sqlite3_step(s) == SQLITE_ROW)
+            n = sqlite3_column_int64(s, 0);
+        sqlite3_finalize(s);
+    }
+    sqlite3_close(handle);
+    return n;
+}
+
+std::string firstLine(const std::filesystem::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    std::string line;
+    std::getline(in, line);
+    return line;
+}
+
+TEST_F(LiveSaveTest, SaveAsOffersTheFiveKindsWithoutFolderOrName) {
+    ASSERT_EQ(ws.activeChild().kind, ChildKind::Live);
+    EXPECT_EQ(saveFlow(ws, dialogs), SaveFlowOutcome::NotSaved);  // the dialog cancelled
+
+    ASSERT_EQ(dialogs.requests.size(), 1u);
+    FileDialogRequest expected = historySaveDialog("");
+    expected.proposedName.clear();
+    EXPECT_EQ(dialogs.requests[0], expected);
+    EXPECT_EQ(dialogs.requests[0], liveSaveDialog());
+}
+
+TEST_F(LiveSaveTest, SaveAsWritesTheBufferByTheNamesLastThreeCharacters) {
+    // Each kind shows in its first line (or its header): the logger data file starts
+    // with the channel indexes 1 and 2, the live comma-separated file with the title.
+    const std::string orxHead{'\1', '\0', '\0', '\0', '\2', '\0', '\0', '\0', '\3', '\0', '\0', '\0'};
+    struct Case {
+        std::string name;
+        std::string firstBytes;
+    };
+    const std::vector<Case> cases = {
+        {"live.orx", orxHead},
+        {"live", orxHead},
+        {"live.csv", utf8ToGbk("标题：冷库") + "\r"},
+        {"live.txt", utf8ToGbk("用户名：张三") + "\r"},
+        {"live.doc", utf8ToGbk("用户名：张三") + "\r"},
+    };
+    for (const Case& c : cases) {
+        const auto target = folder / c.name;
+        dialogs.names = {text(target)};
+        EXPECT_EQ(saveFlow(ws, dialogs), SaveFlowOutcome::LiveSaved) << c.name;
+        EXPECT_EQ(firstLine(target).substr(0, c.firstBytes.size()), c.firstBytes) << c.name;
+    }
+    const ReadResult back = readLoggerDataFile(folder / "live.orx");
+    ASSERT_TRUE(back);
+    EXPECT_EQ(back.recordCount, kSamples);
+    ASSERT_EQ(back.channels.size(), 2u);
+    EXPECT_EQ(back.channels[0].channel, 1);
+    EXPECT_EQ(back.channels[0].values.back(), 22.0f);
+    EXPECT_EQ(back.channels[1].values.front(), 50.5f);
+    EXPECT_TRUE(messenger.shown.empty());
+}
+
+TEST_F(LiveSaveTest, SaveAsADatabaseAddsChannelAndRecordRows) {
+    const auto db = folder / "实时.mdb";
+    dialogs.names = {text(db)};
+    EXPECT_EQ(saveFlow(ws, dialogs), SaveFlowOutcome::LiveSaved);
+    EXPECT_EQ(countRows(db, "仪器配置表"), 2);
+    EXPECT_EQ(countRows(db, "数据记录表"), kSamples);
+}
+
+TEST_F(LiveSaveTest, AddToDataBaseAppendsRecordRowsToAnExistingDatabaseOnly) {
+    const auto db = folder / "实时.mdb";
+    std::filesystem::copy_file(kTemplate, db);
+    dialogs.choice = SaveType::Database;
+    dialogs.names = {text(db), text(db)};
+
+    EXPECT_EQ(saveFlow(ws, dialogs), SaveFlowOutcome::LiveAppended);
+    EXPECT_EQ(saveFlow(ws, dialogs), SaveFlowOutcome::LiveAppended);
+
+    ASSERT_EQ(dialogs.requests.size(), 2u);
+    EXPECT_EQ(dialogs.requests[0].title, "请输入数据文件路径...");
+    EXPECT_TRUE(dialogs.requests[0].mustExist);
+    EXPECT_FALSE(dialogs.requests[0].promptCreate);
+    EXPECT_EQ(countRows(db, "仪器配置表"), 0);
+    EXPECT_EQ(countRows(db, "数据记录表"), 2 * kSamples);
+}
+
+TEST_F(LiveSaveTest, AFailedLiveSaveIsReported) {
+    dialogs.names = {text(folder / "no such folder" / "x.csv")};
+    EXPECT_EQ(saveFlow(ws, dialogs), SaveFlowOutcome::NotSaved);
+    ASSERT_EQ(messenger.shown.size(), 1u);
+    EXPECT_NE(messenger.shown[0].text.find("文件保存失败："), std::string::npos);
 }
 
 TEST_F(DocumentFlowsTest, AFailedSaveIsReportedAndKeepsNameAndCaption) {
