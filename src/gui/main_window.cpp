@@ -597,6 +597,7 @@ LiveWindow* MainWindow::ensureLiveWindow() {
     live_ = new LiveWindow(ws_.liveDocument());
     liveFrame_ = mdi_->addSubWindow(live_);
     liveFrame_->setWindowIcon(programIcon());
+    live_->setCloseGuard([this] { return ws_.liveWindowMayClose(); });
     connect(live_, &LiveWindow::closedByOperator, this, [this] {
         ws_.liveWindowClosed();
         viewTogglesChanged();
@@ -617,8 +618,24 @@ void MainWindow::liveWindowShown() {
 // document holds no samples yet).
 void MainWindow::liveWindowHidden() {
     if (!live_) return;
+    const bool wasActive = liveFrame_ && mdi_->activeSubWindow() == liveFrame_;
     if (liveFrame_) liveFrame_->hide();
     if (ws_.liveDocument().sampleCount() == 0) live_->documentReset();
+    if (wasActive || ws_.activeChild().kind == ChildKind::None) activateTopHistoryWindow();
+}
+
+// The history window on top of the others becomes the active child, as if it had been
+// clicked, so that the commands on it (save, print) are at hand.
+void MainWindow::activateTopHistoryWindow() {
+    const QList<QMdiSubWindow*> stack = mdi_->subWindowList(QMdiArea::StackingOrder);
+    for (auto it = stack.crbegin(); it != stack.crend(); ++it) {
+        QMdiSubWindow* child = *it;
+        if (child == liveFrame_ || !child->isVisible()) continue;
+        mdi_->setActiveSubWindow(child);
+        // Qt may report nothing while the frame itself is not the active window.
+        subWindowActivated(child);
+        return;
+    }
 }
 
 void MainWindow::liveSampleAdded() {

@@ -145,6 +145,7 @@ class MainWindow : public QMainWindow, public WorkstationView {
     void pollFleet();
     void refreshFleet();
     void fleetLoggerActivated(int address);
+    void activateTopHistoryWindow();
 
     Workstation& ws_;
     std::array<QAction*, kCommandCount> actions_{};

@@ -68,6 +68,10 @@ void Workstation::startUp(std::string_view commandLine) {
 }
 
 bool Workstation::mayClose() {
+    return mayEndLiveSampling();
+}
+
+bool Workstation::mayEndLiveSampling() {
     if (!engine_.flags().liveRunning) return true;
     const Message question{std::string(kLiveStillRunningQuestion), std::string(kExitTitle),
                            MessageIcon::Question, MessageButtons::YesNo};
@@ -259,6 +263,13 @@ void Workstation::toggleLiveWindow() {
         hideLiveWindow();
     }
     view_->viewTogglesChanged();
+}
+
+bool Workstation::liveWindowMayClose() {
+    const bool wasRunning = engine_.flags().liveRunning;
+    if (!mayEndLiveSampling()) return false;
+    if (wasRunning) runEnabling();
+    return true;
 }
 
 void Workstation::liveWindowClosed() {

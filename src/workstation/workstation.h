@@ -232,6 +232,10 @@ class Workstation : public EngineListener, public HistorySink, public LiveSample
     // The window tells which child is active. The command states follow; the pane's
     // title is left as it is.
     void setActiveChild(ActiveChild active);
+    // The live window's close box, before the window goes: while live sampling runs
+    // the operator is asked "实时数据仍在采集中,是否退出?"; Yes stops the sampling
+    // (true), No keeps window and sampling (false). True at once when nothing runs.
+    bool liveWindowMayClose();
     // The live window's close box: it is hidden, never destroyed.
     void liveWindowClosed();
 
@@ -294,6 +298,8 @@ class Workstation : public EngineListener, public HistorySink, public LiveSample
 
   private:
     bool allowed(Command command) const;
+    // Asks whether live sampling may end; on Yes it is stopped.
+    bool mayEndLiveSampling();
     EditSession editSession();
     // After a command that started an exchange: enabling and the pane's title.
     bool started(bool sent);

@@ -179,6 +179,37 @@ TEST_F(WiringTest, StartingLiveSamplingShowsTheLiveWindowAndSamplesArriveInVirtu
     EXPECT_TRUE(window->close());
 }
 
+TEST_F(WiringTest, ClosingTheLiveWindowWhileSamplingAsksAndTheHistoryWindowLeftBecomesActive) {
+    startConnected();
+    messenger.answers.push_back(Answer::Yes);
+    window->action(Command::Upload)->trigger();
+    ASSERT_TRUE(runUntilIdle());
+    ASSERT_EQ(ws.documents().size(), 1u);
+    window->action(Command::LiveStart)->trigger();
+    ASSERT_TRUE(timers.runUntil([this] { return ws.liveDocument().sampleCount() >= 1; }, 600000));
+    ASSERT_EQ(window->mdiArea()->activeSubWindow(), window->liveSubWindow());
+
+    messenger.shown.clear();
+    messenger.answers = {Answer::No};
+    window->liveSubWindow()->close();
+    QApplication::processEvents();
+    EXPECT_EQ(messenger.texts(), std::vector<std::string>{"实时数据仍在采集中,是否退出?"});
+    EXPECT_TRUE(window->liveSubWindow()->isVisible());
+    EXPECT_TRUE(ws.engine().flags().liveRunning);
+
+    messenger.answers = {Answer::Yes};
+    window->liveSubWindow()->close();
+    QApplication::processEvents();
+    EXPECT_FALSE(window->liveSubWindow()->isVisible());
+    EXPECT_FALSE(ws.engine().flags().liveRunning);
+    EXPECT_FALSE(window->action(Command::ViewLiveWindow)->isChecked());
+    // The history window left on screen is the active child: save and print are at hand.
+    EXPECT_EQ(ws.activeChild(), (ActiveChild{ChildKind::History, 0}));
+    EXPECT_TRUE(window->action(Command::FileSaveAs)->isEnabled());
+    EXPECT_TRUE(window->action(Command::FilePrint)->isEnabled());
+    EXPECT_TRUE(window->action(Command::Connect)->isEnabled());
+}
+
 TEST_F(WiringTest, MaintenanceEntriesSendTheirFramesToTheSelectedLogger) {
     startConnected();
     const int address = ws.selectedAddress();

@@ -577,6 +577,39 @@ TEST_F(WorkstationCommandsTest, AStopMarksTheSettingsChangedInThePaneTitle) {
     EXPECT_EQ(ws->loggerParams().workStatus, kWorkStopped);
 }
 
+TEST_F(WorkstationCommandsTest, ClosingTheLiveWindowWhileSamplingAsksAndYesStopsTheSampling) {
+    start();
+    connectAndWait();
+    ASSERT_TRUE(ws->startLive());
+    timers.advance(1500);
+    ASSERT_TRUE(runUntilIdle());
+    ASSERT_EQ(ws->liveDocument().sampleCount(), 1);
+
+    messenger.answers = {Answer::No};
+    EXPECT_FALSE(ws->liveWindowMayClose());
+    ASSERT_EQ(messenger.shown.size(), 1u);
+    EXPECT_EQ(messenger.shown[0].text, "实时数据仍在采集中,是否退出?");
+    EXPECT_EQ(messenger.shown[0].title, "退出");
+    EXPECT_EQ(messenger.shown[0].icon, MessageIcon::Question);
+    EXPECT_EQ(messenger.shown[0].buttons, MessageButtons::YesNo);
+    timers.advance(10000);
+    ASSERT_TRUE(runUntilIdle());
+    EXPECT_EQ(ws->liveDocument().sampleCount(), 2);  // No: sampling goes on
+
+    messenger.answers = {Answer::Yes};
+    EXPECT_TRUE(ws->liveWindowMayClose());
+    ws->liveWindowClosed();
+    EXPECT_FALSE(ws->engine().flags().liveRunning);
+    EXPECT_FALSE(ws->liveWindowVisible());
+    EXPECT_TRUE(enabled(Command::Connect));  // the logger commands are back
+    timers.advance(20000);
+    EXPECT_EQ(ws->liveDocument().sampleCount(), 2);
+
+    messenger.shown.clear();
+    EXPECT_TRUE(ws->liveWindowMayClose());  // nothing runs: no question
+    EXPECT_TRUE(messenger.shown.empty());
+}
+
 TEST_F(WorkstationCommandsTest, LiveSamplingFillsTheLiveDocumentUntilStopped) {
     start();
     connectAndWait();
