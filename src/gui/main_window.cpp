@@ -317,7 +317,8 @@ void MainWindow::runCommand(Command command) {
             showAbout();
             break;
         case Command::Restart:
-            ws_.restart();
+            // Menus and tool buttons take no focus, so an open editor has not committed.
+            ws_.restart(false, [this] { return commitOpenEditor(); });
             break;
         case Command::LiveStart:
             ws_.startLive();
@@ -419,17 +420,21 @@ void MainWindow::editorCommitted(const PropertyEditor& editor) {
     if (editor_) editor_->deleteLater();
     editor_ = nullptr;
     const CommitResult result = ws_.commitEditor(editor);
+    lastEditApplied_ = result.applied;
     if (result.message) ws_.messenger().show(*result.message);
 }
 
-void MainWindow::commitOpenEditor() {
-    if (editor_ && !editor_->finished()) editor_->commit();
+bool MainWindow::commitOpenEditor() {
+    if (!editor_ || editor_->finished()) return true;
+    lastEditApplied_ = true;
+    editor_->commit();
+    return lastEditApplied_;
 }
 
 // ---- commands with dialogs --------------------------------------------------------
 
 void MainWindow::restartFromPane() {
-    ws_.restart(true, [this] { commitOpenEditor(); });
+    ws_.restart(true, [this] { return commitOpenEditor(); });
 }
 
 void MainWindow::choosePowerMode() {

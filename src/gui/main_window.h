@@ -124,8 +124,9 @@ class MainWindow : public QMainWindow, public WorkstationView {
     // The property list's inline editors.
     void openEditor(int row);
     void editorCommitted(const PropertyEditor& editor);
-    // Commits the editor still open (the pane's "确定" writes what it holds).
-    void commitOpenEditor();
+    // Commits the editor still open (the pane's "确定" writes what it holds); false
+    // when its checks refused the edit.
+    bool commitOpenEditor();
     // The commands of the tools and settings menus.
     void restartFromPane();
     void choosePowerMode();
@@ -163,6 +164,7 @@ class MainWindow : public QMainWindow, public WorkstationView {
     QProgressBar* progress_ = nullptr;
     QPointer<PleaseWaitWindow> pleaseWait_;
     QPointer<PropertyEditorWidget> editor_;
+    bool lastEditApplied_ = true;
     LiveWindow* live_ = nullptr;
     QPointer<QMdiSubWindow> liveFrame_;
     std::size_t liveSamplesSeen_ = 0;

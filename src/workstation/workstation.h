@@ -170,8 +170,9 @@ class Workstation : public EngineListener, public HistorySink, public LiveSample
     // ---- logger commands (each false when the enabling rule forbids it now) ----
     // "重启记录仪(&R)" and "ToolReset" take the selector's address; the pane's "确定"
     // (fromPane) writes to the address stored last and only needs parameters.
-    // `commitPendingEdit` commits an editor still open in the pane first.
-    bool restart(bool fromPane = false, const std::function<void()>& commitPendingEdit = {});
+    // `commitPendingEdit` commits an editor still open in the pane first, through its
+    // own checks; when it returns false (the edit was refused) nothing more happens.
+    bool restart(bool fromPane = false, const std::function<bool()>& commitPendingEdit = {});
     // "停止记录(&S)": asks, then stops the selected logger's recording.
     bool stopRecording();
     // "设置功耗模式(&P)" after dlgPower: normal (02) or power saving (03).

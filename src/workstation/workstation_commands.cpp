@@ -12,11 +12,17 @@ bool Workstation::started(bool sent) {
     return sent;
 }
 
-bool Workstation::restart(bool fromPane, const std::function<void()>& commitPendingEdit) {
+bool Workstation::restart(bool fromPane, const std::function<bool()>& commitPendingEdit) {
     if (fromPane ? !engine_.flags().paramsAvailable : !allowed(Command::Restart)) return false;
     if (!fromPane) takeSelectedAddress();
-    const RestartOutcome outcome =
-        restartLogger(engine_, engine_.deviceAddress(), commitPendingEdit);
+    // The value the operator is still typing belongs to the record that is written; an
+    // edit its checks refuse would otherwise be dropped silently and the old value sent.
+    if (engine_.busy()) return false;
+    if (commitPendingEdit && !commitPendingEdit()) {
+        view_->paneChanged();
+        return false;
+    }
+    const RestartOutcome outcome = restartLogger(engine_, engine_.deviceAddress());
     view_->paneChanged();  // the checks' defaults may have changed the record
     return started(outcome == RestartOutcome::ParametersSent ||
                    outcome == RestartOutcome::ClockSent);

@@ -81,6 +81,45 @@ TEST_F(WiringTest, TheWriteButtonFollowsTheParametersAndRestartsUnderThePleaseWa
                             [](const Bytes& f) { return f.size() == 185u; }));
 }
 
+TEST_F(WiringTest, TheRestartEntryCommitsAnOpenEditorFirstAndARefusedEditStopsIt) {
+    startConnected();
+    messenger.otherwise = Answer::Yes;
+    const auto parameterWrites = [this] {
+        const auto& sent = port.sentFrames();
+        return std::count_if(sent.begin(), sent.end(),
+                             [](const Bytes& f) { return f.size() == 185u; });
+    };
+
+    // An alarm limit beyond the 16-bit range is refused: nothing is written.
+    const auto& rows = ws.pane().rows();
+    const auto alarm = std::find_if(rows.begin(), rows.end(), [](const PropertyRow& r) {
+        return r.key.rfind("通道报警上限", 0) == 0;
+    });
+    ASSERT_NE(alarm, rows.end());
+    const std::string alarmKey = alarm->key;
+    const std::string alarmBefore = alarm->value;
+    PropertyEditorWidget* editor = doubleClick(alarmKey);
+    ASSERT_NE(editor, nullptr);
+    ASSERT_NE(editor->lineEdit(), nullptr);
+    editor->lineEdit()->setText(QStringLiteral("99999"));
+    window->action(Command::Restart)->trigger();
+    EXPECT_EQ(window->propertyEditor(), nullptr);
+    EXPECT_EQ(valueOf(alarmKey), alarmBefore);
+    EXPECT_EQ(parameterWrites(), 0);
+    EXPECT_FALSE(ws.engine().busy());
+
+    // An accepted edit is in the record before the restart writes it.
+    editor = doubleClick("用户名");
+    ASSERT_NE(editor, nullptr);
+    ASSERT_NE(editor->lineEdit(), nullptr);
+    editor->lineEdit()->setText(QStringLiteral("新用户"));
+    window->action(Command::Restart)->trigger();
+    EXPECT_EQ(ws.loggerParams().userName, "新用户");
+    ASSERT_TRUE(runUntilIdle());
+    EXPECT_EQ(parameterWrites(), 1);
+    EXPECT_EQ(logger.state().userName, "新用户");
+}
+
 TEST_F(WiringTest, TheIntervalRowOpensATimePickerThatCommitsOnEnterAndCancelsOnEscape) {
     startConnected();
     PropertyEditorWidget* editor = doubleClick("间隔时间");
