@@ -7,7 +7,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config ccache
   libgtest-dev libgmock-dev libbenchmark-dev
-  qt6-base-dev qt6-serialport-dev libqt6sql6-sqlite qt6-qpa-plugins
+  qt6-base-dev qt6-serialport-dev libqt6sql6-sqlite qt6-qpa-plugins qt6-translations-l10n
   libsqlite3-dev sqlite3 nlohmann-json3-dev postgresql libpq-dev
   fonts-wqy-microhei xvfb xauth x11-apps netpbm poppler-utils socat
 )

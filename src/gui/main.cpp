@@ -16,6 +16,7 @@
 
 #include "gui/main_window.h"
 #include "gui/message_box_messenger.h"
+#include "gui/translations.h"
 #include "platform/demo_logger.h"
 #include "platform/qt_serial_port.h"
 #include "platform/qt_settings_store.h"
@@ -58,6 +59,7 @@ int main(int argc, char** argv) {
         QApplication::setStyle(QStringLiteral("Fusion"));
     }
     chooseFont(app);
+    tarvo::gui::installChineseTranslations(&app);
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("The workstation for the data loggers."));
