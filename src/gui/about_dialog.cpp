@@ -114,9 +114,11 @@ bool AboutDialog::eventFilter(QObject* watched, QEvent* event) {
     return QDialog::eventFilter(watched, event);
 }
 
-// Anywhere else in the dialog the link goes back to plain blue.
+// Anywhere else in the dialog the link goes back to plain blue. The label passes its
+// own mouse moves on to the dialog, so a move over the label keeps it lit.
 void AboutDialog::mouseMoveEvent(QMouseEvent* event) {
-    setLinkLit(false);
+    const QPoint at = link_->mapFrom(this, event->position().toPoint());
+    setLinkLit(link_->rect().contains(at));
     QDialog::mouseMoveEvent(event);
 }
 

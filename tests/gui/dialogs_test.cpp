@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFileDialog>
+#include <QMessageBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -13,6 +15,7 @@
 #include "gui/about_dialog.h"
 #include "gui/device_names_dialog.h"
 #include "gui/serial_settings_dialog.h"
+#include "gui/translations.h"
 #include "gui/window_fixture.h"
 
 namespace tarvo::gui {
@@ -175,16 +178,34 @@ TEST(AboutDialog, ShowsVersionAndBuildAndLightsTheLinkUnderTheMouse) {
     EXPECT_TRUE(texts.contains("欢迎来访我们的主页"));
     EXPECT_EQ(about.okButton()->text(), "确定");
 
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&about));
+
     EXPECT_FALSE(about.linkLit());
-    QEvent enter(QEvent::Enter);
-    QApplication::sendEvent(about.linkLabel(), &enter);
+    // The mouse moving over the link lights it (the move reaches the dialog too).
+    QTest::mouseMove(about.linkLabel(), about.linkLabel()->rect().center());
     EXPECT_TRUE(about.linkLit());
     EXPECT_TRUE(about.linkLabel()->font().underline());
+    QTest::mouseMove(about.linkLabel(), about.linkLabel()->rect().center() + QPoint(1, 0));
+    EXPECT_TRUE(about.linkLit());
     QTest::mouseMove(&about, QPoint(5, 5));
-    QEvent leave(QEvent::Leave);
-    QApplication::sendEvent(about.linkLabel(), &leave);
     EXPECT_FALSE(about.linkLit());
     EXPECT_FALSE(about.linkLabel()->font().underline());
+}
+
+// ---- Qt's own texts ----------------------------------------------------------------
+
+TEST(ChineseTranslations, PutTheStandardButtonsAndDialogsIntoChinese) {
+    QObject owner;
+    ASSERT_TRUE(installChineseTranslations(&owner));
+    QMessageBox box(QMessageBox::Question, "退出", "?", QMessageBox::Yes | QMessageBox::No);
+    const QString yes = box.button(QMessageBox::Yes)->text();
+    EXPECT_FALSE(yes.contains("Yes")) << yes.toStdString();
+    EXPECT_TRUE(yes.contains(QString::fromUtf8("是"))) << yes.toStdString();
+    QFileDialog files(nullptr, "打开为...");
+    files.setOption(QFileDialog::DontUseNativeDialog);
+    QStringList labels;
+    for (QLabel* label : files.findChildren<QLabel*>()) labels << label->text();
+    EXPECT_FALSE(labels.join('|').contains("Look in")) << labels.join('|').toStdString();
 }
 
 }  // namespace
