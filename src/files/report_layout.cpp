@@ -310,7 +310,25 @@ class ReportWriter {
                  edge ? PenStyle::Solid : PenStyle::Dotted);
         }
 
+        // The values of the first ten grid rows, top down, each under its grid line.
         const double span = static_cast<double>(v.viewTop) - v.viewBottom;
+        struct ValueLabel {
+            std::string text;
+            double left, top, right, bottom;
+        };
+        std::vector<ValueLabel> valueLabels;
+        const double labelHeight = lineUnits();
+        for (int k = 0; k < kGridRows; ++k) {
+            const double y = v.viewTop - span * k / kGridRows;
+            std::string text = oneDecimalText(map.valueAt(y));
+            const double labelTop = top + kGridRowHeight * k + kLabelInset;
+            const double right = kLabelInset + textUnits(text);
+            valueLabels.push_back({std::move(text), kLabelInset, labelTop, right,
+                                   labelTop + labelHeight});
+        }
+
+        // An alarm line leaves out the stretch behind a value label it would run through.
+        const double lineGap = textUnits("0");
         for (const float alarm : {r.alarmHigh, r.alarmLow}) {
             const double y = map.y(alarm);
             if (!(y >= std::min<double>(v.viewBottom, v.viewTop) &&
@@ -318,7 +336,15 @@ class ReportWriter {
                 continue;
             }
             const double at = top + (v.viewTop - y) / span * kReportChartHeight;
-            line(0, at, width, at, kAlarmColour, kAlarmPen, PenStyle::Dashed);
+            double from = 0;
+            for (const ValueLabel& label : valueLabels) {
+                if (at < label.top || at > label.bottom) continue;
+                if (label.left - lineGap > from)
+                    line(from, at, label.left - lineGap, at, kAlarmColour, kAlarmPen,
+                         PenStyle::Dashed);
+                from = std::max(from, label.right + lineGap);
+            }
+            if (from < width) line(from, at, width, at, kAlarmColour, kAlarmPen, PenStyle::Dashed);
         }
 
         if (scene) {
@@ -330,15 +356,20 @@ class ReportWriter {
             painter_.setClip(std::nullopt);
         }
 
-        // The values of the first ten grid rows, top down, printed under each row.
-        for (int k = 0; k < kGridRows; ++k) {
-            const double y = v.viewTop - span * k / kGridRows;
-            painter_.drawText(device(kLabelInset, top + kGridRowHeight * k + kLabelInset),
-                              oneDecimalText(map.valueAt(y)));
-        }
+        for (const ValueLabel& label : valueLabels)
+            painter_.drawText(device(label.left, label.top), label.text);
 
-        // Times of the samples under the first five grid columns.
-        setFont(kReportTimeLabelPoints, false);
+        printTimeLabels(r, v, top + kReportChartHeight, width);
+        setFont(options_.font.pointSize, false);
+        y_ = top + kReportChartHeight;
+    }
+
+    // Times of the samples under the first five grid columns, at `y`. The labels keep
+    // two digits' width between each other: when the widest does not fit its column so,
+    // the size goes down (to no less than kReportTimeLabelMinimumPoints), and when even
+    // that is too wide only every other label is printed.
+    void printTimeLabels(const ChannelRecord& r, const ChartView& v, double y, double width) {
+        std::vector<std::pair<int, std::string>> labels;
         const std::int64_t n = r.sampleCount();
         const double viewWidth = static_cast<double>(v.viewEnd) - v.viewStart;
         for (int k = 0; k < kGridColumns; ++k) {
@@ -346,11 +377,27 @@ class ReportWriter {
             if (!(index >= 1 && index <= static_cast<double>(n))) continue;
             const auto at = static_cast<std::size_t>(index) - 1;
             if (at >= r.times.size()) continue;
-            painter_.drawText(device(width * k / kGridColumns, top + kReportChartHeight),
-                              generalDateText(r.times[at]));
+            labels.emplace_back(k, generalDateText(r.times[at]));
         }
-        setFont(options_.font.pointSize, false);
-        y_ = top + kReportChartHeight;
+        const double column = width / kGridColumns;
+        const auto widest = [&] {
+            double w = 0;
+            for (const auto& label : labels) w = std::max(w, textUnits(label.second));
+            return w + textUnits("00");
+        };
+        double points = kReportTimeLabelPoints;
+        setFont(points, false);
+        while (widest() > column && points > kReportTimeLabelMinimumPoints) {
+            points = std::max(points - 0.5, kReportTimeLabelMinimumPoints);
+            setFont(points, false);
+        }
+        const int step = widest() > column ? 2 : 1;
+        for (const auto& [k, text] : labels) {
+            if (k % step != 0) continue;
+            // The last one ends at the plot's right edge at the latest.
+            const double x = std::max(0.0, std::min(column * k, width - textUnits(text)));
+            painter_.drawText(device(x, y), text);
+        }
     }
 
     void printDataList() {

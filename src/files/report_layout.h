@@ -129,8 +129,10 @@ inline constexpr double kReportChartHeight = 300;
 inline constexpr double kReportChartRightGap = 10;
 // A channel block starts on a new page when less than this is left above the foot.
 inline constexpr double kReportBlockMinimum = 350;
-// The chart's time labels are printed in this size.
+// The chart's time labels are printed in this size, or smaller down to the minimum
+// where they would otherwise run into each other.
 inline constexpr double kReportTimeLabelPoints = 9;
+inline constexpr double kReportTimeLabelMinimumPoints = 6;
 // Pen widths are given in pixels of a printer of this resolution.
 inline constexpr double kReportPenDotsPerInch = 300;
 

@@ -534,7 +534,8 @@ TEST(ReportLayout, ChartDrawsGridAlarmLimitsAndTheChannelsCurveInsideThePlot) {
             EXPECT_EQ(d.pen.style, PenStyle::Dashed);
             // 25 lies at plot height 25 × 9.92 + 4 = 252 of 1000.
             EXPECT_NEAR(d.at.y, top + 300 * (1000 - 252.0) / 1000, 1e-9);
-            EXPECT_DOUBLE_EQ(d.at.x, 48);
+            // It runs through the height of the label "29.8": it starts a digit after it.
+            EXPECT_DOUBLE_EQ(d.at.x, 48 + 3 + 4 * 6 + 6);
             EXPECT_DOUBLE_EQ(d.to.x, 48 + 710);
         } else if (d.kind == Drawn::Kind::Line && d.at.y >= top && d.at.y <= top + 300) {
             if (d.pen.style == PenStyle::Solid) {
@@ -561,6 +562,53 @@ TEST(ReportLayout, ChartDrawsGridAlarmLimitsAndTheChannelsCurveInsideThePlot) {
     EXPECT_EQ(alarms, 1);
     EXPECT_EQ(curves, 1);
     EXPECT_FALSE(p.painter.drawn.back().clip.has_value());
+}
+
+TEST(ReportLayout, ChartLabelsKeepClearOfEachOtherAndOfTheAlarmLines) {
+    // Pages from wide to so narrow that five times cannot stand side by side; alarm
+    // limits at every height of a value label and between them.
+    for (const double pageWidth : {1072.0, 816.0, 560.0}) {
+        for (float alarm = 0; alarm <= 100; alarm += 2.5f) {
+            HistoryDocument doc =
+                documentOf({channelOf(0, "温度", "℃", series(400, 0, 0.25f))});
+            doc.channels[0].times.back() = makeDateTime(2006, 12, 28, 23, 59, 59);
+            for (auto& t : doc.channels[0].times) t += 300;  // two-digit months and days
+            doc.channels[0].alarmHigh = alarm;
+            const Printed p = print(doc, fixedOptions(), {pageWidth, 1072, 96, false});
+            const std::vector<Drawn>& d = p.painter.drawn;
+            const auto title = std::find_if(d.begin(), d.end(), [](const Drawn& x) {
+                return x.kind == Drawn::Kind::Text && x.text == "量程:(100,0)";
+            });
+            ASSERT_NE(title, d.end());
+            const double bottom = title->at.y + 18 + 300;
+            std::vector<const Drawn*> values, times, alarms;
+            for (auto it = title + 1; it != d.end(); ++it) {
+                if (it->kind == Drawn::Kind::Line && it->pen.colour == rgb(255, 0, 0))
+                    alarms.push_back(&*it);
+                if (it->kind != Drawn::Kind::Text) continue;
+                if (it->at.y > bottom) break;  // the chart ends with its time labels
+                (it->at.y == bottom ? times : values).push_back(&*it);
+            }
+            ASSERT_EQ(values.size(), 10u);
+            ASSERT_GE(times.size(), 3u) << pageWidth;
+            const auto right = [](const Drawn* x) {
+                return x->at.x + 6.0 * static_cast<double>(characters(x->text));
+            };
+            for (std::size_t i = 1; i < times.size(); ++i)
+                EXPECT_GE(times[i]->at.x, right(times[i - 1]) + 12) << pageWidth;
+            for (const Drawn* line : alarms) {
+                for (const Drawn* label : values) {
+                    const double height = 2 * label->font.pointSize;
+                    const bool acrossRows =
+                        line->at.y >= label->at.y && line->at.y <= label->at.y + height;
+                    const bool acrossColumns =
+                        line->at.x < right(label) && line->to.x > label->at.x;
+                    EXPECT_FALSE(acrossRows && acrossColumns)
+                        << "alarm " << alarm << " runs through " << label->text;
+                }
+            }
+        }
+    }
 }
 
 TEST(ReportLayout, ZoomedChartLabelsTheWindowsValueRangeAndTimes) {
