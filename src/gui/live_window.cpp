@@ -247,6 +247,10 @@ void LiveWindow::readOutAt(QPointF panelPoint) {
         item->setText(kIndexColumn, QString::fromStdString(cell->indexText));
     }
     fillingList_ = false;
+    // A wider text than the column was made for (another font) widens it.
+    const QAbstractItemView* view = channelList_;
+    if (channelList_->columnWidth(kRecordTimeColumn) < view->sizeHintForColumn(kRecordTimeColumn))
+        channelList_->resizeColumnToContents(kRecordTimeColumn);
     if (cursor) {
         cursorIndex_ = cursor;
         plot_->update();
@@ -264,6 +268,12 @@ void LiveWindow::refreshExcursionFigures() {
 
 void LiveWindow::buildChannelListColumns() {
     setChannelListColumns(channelList_, kLiveChannelListColumns);
+    // "记录时间" holds a general date with two-digit month, day and hour.
+    const QFontMetrics metrics(channelList_->font());
+    const int needed = metrics.horizontalAdvance(QStringLiteral("2000-12-28 23:59:59")) +
+                       2 * metrics.averageCharWidth();
+    if (channelList_->columnWidth(kRecordTimeColumn) < needed)
+        channelList_->setColumnWidth(kRecordTimeColumn, needed);
 }
 
 void LiveWindow::refreshChannelList() {
