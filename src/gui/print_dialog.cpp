@@ -1,8 +1,10 @@
 #include "gui/print_dialog.h"
+#include "gui/qt_report_painter.h"
 #include "gui/qt_text.h"
 
 #include <QDialogButtonBox>
 #include <QFontDialog>
+#include <QFontInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -142,12 +144,20 @@ void PrintDialog::fontChosen(const QFont& font) {
     if (font.pointSizeF() > 0) model_.printFont.pointSize = font.pointSizeF();
 }
 
+// The dialog opens on the font the report really prints with: the named font may not
+// be installed (宋体 on Linux), and the dialog's own stand-in for it would otherwise
+// become the print font on OK.
 void PrintDialog::chooseFont() {
-    QFont current(QString::fromStdString(model_.printFont.name));
-    current.setPointSizeF(model_.printFont.pointSize);
+    const QFont printed = reportQFont(model_.printFont);
+    QFont current(QFontInfo(printed).family());
+    current.setPointSizeF(printed.pointSizeF());
     bool ok = false;
     const QFont chosen = QFontDialog::getFont(&ok, current, this, qs(kPrintFontDialogTitle));
-    if (ok) fontChosen(chosen);
+    if (!ok) return;
+    // OK on the font as offered leaves the print font as it was.
+    if (chosen.family() == current.family() && chosen.pointSizeF() == current.pointSizeF())
+        return;
+    fontChosen(chosen);
 }
 
 std::optional<PrintDialogModel> PrintDialog::choose(PrintDialogModel model, QWidget* parent) {

@@ -65,12 +65,17 @@ QtReportPainter::QtReportPainter(QPainter& painter, QPagedPaintDevice& device)
     painter_.setRenderHint(QPainter::TextAntialiasing, true);
 }
 
-void QtReportPainter::setFont(const ReportFont& font) {
+QFont reportQFont(const ReportFont& font) {
     QFont f;
     f.setFamilies(fontFamilies(font.name));
     f.setStyleHint(QFont::TypeWriter);
     f.setPointSizeF(font.pointSize > 0 ? font.pointSize : 9);
     f.setBold(font.bold);
+    return f;
+}
+
+void QtReportPainter::setFont(const ReportFont& font) {
+    const QFont f = reportQFont(font);
     if (f.family() != font_.family() || f.families() != font_.families()) {
         raw_ = QRawFont::fromFont(f);
         blank_.clear();

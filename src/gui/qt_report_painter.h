@@ -54,6 +54,10 @@ class QtReportPainter final : public ReportPainter {
     std::unordered_map<char32_t, bool> blank_;
 };
 
+// The Qt font the report draws `font` with: the named family first, then fonts that
+// render Chinese with fixed-width digits where that one is not installed.
+QFont reportQFont(const ReportFont& font);
+
 // The printable area of a printer or PDF writer in its device units, its resolution and
 // orientation.
 ReportPage reportPageOf(const QPagedPaintDevice& device);

@@ -10,6 +10,7 @@
 #include <QDateTimeEdit>
 #include <QFileDialog>
 #include <QFontDialog>
+#include <QFontInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
@@ -40,6 +41,7 @@
 #include "gui/power_dialog.h"
 #include "gui/print_dialog.h"
 #include "gui/print_flow.h"
+#include "gui/qt_report_painter.h"
 #include "link/link_fakes.h"
 #include "link/virtual_timers.h"
 #include "sim/sim_config.h"
@@ -430,6 +432,16 @@ TEST(PrintDialog, TheFontDialogSetsThePrintFontAndCancelKeepsIt) {
     PrintDialog dialog(printDialogFor(printableDocument()));
     dialog.show();
     EXPECT_EQ(dialog.model().printFont, (ReportFont{"宋体", 9, false}));
+    // The dialog offers the font the report prints with; OK on it changes nothing.
+    const QString printed = QFontInfo(reportQFont(dialog.model().printFont)).family();
+    onModal<QFontDialog>([printed](QFontDialog& fonts) {
+        EXPECT_EQ(fonts.currentFont().family(), printed);
+        EXPECT_EQ(fonts.currentFont().pointSizeF(), 9);
+        fonts.accept();
+    });
+    dialog.fontButton()->click();
+    EXPECT_EQ(dialog.model().printFont, (ReportFont{"宋体", 9, false}));
+
     onModal<QFontDialog>([](QFontDialog& fonts) {
         EXPECT_EQ(fonts.windowTitle(), "选择打印字体");
         QFont chosen = fonts.currentFont();
