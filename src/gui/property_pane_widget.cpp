@@ -20,6 +20,7 @@
 
 #include "gui/colours.h"
 #include "gui/twips.h"
+#include "workstation/property_editing.h"
 
 namespace tarvo::gui {
 
@@ -249,6 +250,9 @@ void PropertyPaneWidget::fillRows(const std::vector<PropertyRow>& rows) {
             item->setForeground(1, readOnly);
         }
         if (row.valueColour) item->setForeground(1, toQColor(*row.valueColour));
+        // An alarm limit of a channel whose alarm is off is dimmed as a whole row.
+        if (row.valueColour == kAlarmDimmedColour)
+            item->setForeground(0, toQColor(kAlarmDimmedColour));
         if (row.bold) {
             QFont bold = list_->font();
             bold.setBold(true);

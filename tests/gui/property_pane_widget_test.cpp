@@ -99,6 +99,33 @@ TEST_F(PropertyPaneWidgetTest, AfterAConnectReadOnlyRowsAreDimmedAndTheOthersDra
     EXPECT_EQ(status->foreground(1).color(), toQColor(*statusRow.valueColour));
 }
 
+TEST_F(PropertyPaneWidgetTest, AnAlarmLimitWhoseAlarmIsSwitchedOffIsDimmedLabelAndValue) {
+    start();
+    loginAs("marvet", "sobrin");
+    ASSERT_TRUE(connectAndWait());
+    const auto& rows = ws.pane().rows();
+    const auto at = std::find_if(rows.begin(), rows.end(),
+                                 [](const PropertyRow& r) { return r.key == "报警通道"; });
+    ASSERT_NE(at, rows.end());
+    auto editor = ws.openEditor(static_cast<int>(at - rows.begin()));
+    ASSERT_TRUE(editor);
+    ASSERT_FALSE(editor->nodes.empty());
+    for (auto& node : editor->nodes) node.checked = false;
+    ASSERT_TRUE(ws.commitEditor(*editor).applied);
+
+    const QColor dimmed(167, 152, 102);
+    int dimmedRows = 0;
+    for (const PropertyRow& row : ws.pane().rows()) {
+        if (row.key.rfind("通道报警", 0) != 0) continue;
+        QTreeWidgetItem* item = rowByKey(list(), QString::fromStdString(row.key));
+        ASSERT_NE(item, nullptr) << row.key;
+        EXPECT_EQ(item->foreground(0).color(), dimmed) << row.key;
+        EXPECT_EQ(item->foreground(1).color(), dimmed) << row.key;
+        ++dimmedRows;
+    }
+    EXPECT_GT(dimmedRows, 0);
+}
+
 TEST_F(PropertyPaneWidgetTest, TheLoggerClockRowIsBoldWhenListed) {
     start();
     ASSERT_TRUE(connectAndWait());
