@@ -192,6 +192,14 @@ ChartWidget::ChartWidget(std::function<HistoryDocument*()> document, Messenger& 
     }
     connect(modeButtons_, &QButtonGroup::idClicked, this, &ChartWidget::modeButtonClicked);
 
+    auto* fileProperties = new QToolButton(this);
+    fileProperties->setObjectName(QStringLiteral("cmdFileProperties"));
+    fileProperties->setText(QStringLiteral("显示文件属性"));
+    fileProperties->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    fileProperties_ = fileProperties;
+    connect(fileProperties_, &QAbstractButton::clicked, this,
+            &ChartWidget::filePropertiesRequested);
+
     labelFont_ = font();
     if (labelFont_.pointSizeF() > 0)
         labelFont_.setPointSizeF(std::max(labelFont_.pointSizeF() * 0.85, 7.0));
@@ -229,6 +237,10 @@ void ChartWidget::layoutChildren() {
         switches_[i]->setGeometry(left, switchTop, switches_[i]->sizeHint().width(),
                                   kSwitchRowHeight);
     }
+    // The file-properties button stands at the top left, the mode buttons at the right.
+    const QSize propertiesSize = fileProperties_->sizeHint();
+    fileProperties_->setGeometry(kPlotLeft, kPlotTop - propertiesSize.height() - 3,
+                                 propertiesSize.width(), propertiesSize.height());
     int right = width() - kButtonInset;
     const auto buttons = modeButtons_->buttons();
     for (auto it = buttons.rbegin(); it != buttons.rend(); ++it) {

@@ -74,6 +74,8 @@ class ChartWidget : public QWidget {
     QCheckBox* trendSwitch() const { return switches_[2]; }
     QAbstractButton* modeButton(int index) const;
     QScrollBar* scrollBar() const { return scrollBar_; }
+    // "显示文件属性": asks for the document's properties in the property pane.
+    QAbstractButton* filePropertiesButton() const { return fileProperties_; }
     QWidget* plotSurface() const { return plot_; }
 
     // The plot's background (it belongs to the window, not the document).
@@ -86,6 +88,8 @@ class ChartWidget : public QWidget {
     void redrawn();
     // The cursor moved over a sample in show-data mode: one read-out per channel record.
     void readOutChanged(const std::vector<tarvo::ReadOut>& readOut);
+    // "显示文件属性" was clicked.
+    void filePropertiesRequested();
 
   protected:
     void paintEvent(QPaintEvent* event) override;
@@ -123,6 +127,7 @@ class ChartWidget : public QWidget {
     QScrollBar* scrollBar_ = nullptr;
     std::array<QCheckBox*, 3> switches_{};
     QButtonGroup* modeButtons_ = nullptr;
+    QAbstractButton* fileProperties_ = nullptr;
 };
 
 }  // namespace tarvo::gui

@@ -10,6 +10,8 @@
 #include <QColorDialog>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QSplitter>
 #include <QStackedWidget>
 #include <QTabBar>
@@ -153,11 +155,24 @@ HistoryWindow::HistoryWindow(Workstation& workstation, int documentIndex, QWidge
     connect(summary_, &SummaryPanel::energyChanged, this,
             [this] { summary_->refresh(document()); });
     connect(chart_, &ChartWidget::readOutChanged, this, &HistoryWindow::showReadOut);
+    connect(chart_, &ChartWidget::filePropertiesRequested, this,
+            &HistoryWindow::showFileProperties);
     connect(channelList_, &QTreeWidget::itemChanged, this, &HistoryWindow::channelItemChanged);
     connect(channelList_, &QTreeWidget::itemDoubleClicked, this,
             [this](QTreeWidgetItem*, int) { chooseCurveColour(); });
 
     documentReplaced();
+}
+
+// The pane lists this window's parameters: the window becomes the active child first,
+// as the click into it makes it.
+void HistoryWindow::showFileProperties() {
+    if (!document()) return;
+    if (auto* frame = qobject_cast<QMdiSubWindow*>(parentWidget())) {
+        if (QMdiArea* area = frame->mdiArea()) area->setActiveSubWindow(frame);
+    }
+    workstation_.setActiveChild({ChildKind::History, documentIndex()});
+    workstation_.showFileProperties();
 }
 
 HistoryWindow::~HistoryWindow() {

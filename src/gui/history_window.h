@@ -103,6 +103,7 @@ class HistoryWindow : public QWidget {
     void buildChannelListColumns();
     void refreshChannelList();
     void showReadOut(const std::vector<ReadOut>& readOut);
+    void showFileProperties();
     void channelItemChanged(QTreeWidgetItem* item, int column);
     void chooseCurveColour();
     void copyGridSelection();

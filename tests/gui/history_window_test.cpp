@@ -14,11 +14,11 @@
 #include <QColorDialog>
 #include <QDateTimeEdit>
 #include <QFileDialog>
-#include <QMessageBox>
 #include <QImage>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMessageBox>
 #include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
@@ -492,6 +492,27 @@ TEST_F(HistoryWindowTest, ThePreciseZoomRefusesAnEndBeforeTheStartAndClampsToThe
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
     EXPECT_EQ(dialog.sDate(), kFileStart + 0.5);
     EXPECT_EQ(dialog.eDate(), kFileStart + 1);
+}
+
+TEST_F(HistoryWindowTest, TheChartPanelsFilePropertiesButtonListsThisWindowsDocument) {
+    openFile(10, "a.orx");
+    HistoryWindow& second = openFile(20, "b.orx");
+    ws.setActiveChild({ChildKind::History, 0});
+    QAbstractButton* button = second.chart()->filePropertiesButton();
+    ASSERT_NE(button, nullptr);
+    EXPECT_EQ(button->text(), "显示文件属性");
+    EXPECT_TRUE(button->isVisible());
+    EXPECT_FALSE(button->geometry().intersects(second.chart()->plotRect()));
+
+    button->click();
+
+    EXPECT_EQ(ws.activeChild(), (ActiveChild{ChildKind::History, 1}));
+    EXPECT_EQ(ws.pane().title(), "文件属性");
+    const auto& rows = ws.pane().rows();
+    const auto count = std::find_if(rows.begin(), rows.end(),
+                                    [](const PropertyRow& r) { return r.key == "记录次数"; });
+    ASSERT_NE(count, rows.end());
+    EXPECT_EQ(count->value, "20");
 }
 
 // ---- saving and closing ------------------------------------------------------------
