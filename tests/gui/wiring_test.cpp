@@ -4,6 +4,12 @@
 
 #include <gtest/gtest.h>
 #include <QComboBox>
+#include <QFileDialog>
+#include <QGuiApplication>
+#include <QMessageBox>
+#include <QPixmap>
+#include <QScreen>
+#include <QTimer>
 #include <QDateTimeEdit>
 #include <QLineEdit>
 #include <QMdiArea>
@@ -14,14 +20,24 @@
 #include <QTreeWidget>
 
 #include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
 #include <string>
 #include <vector>
 
+#include "core/gbk.h"
+#include "files/file_names.h"
+#include "files/scratch_folder.h"
 #include "gui/live_window.h"
 #include "gui/main_window.h"
+#include "gui/message_box_messenger.h"
 #include "gui/please_wait_window.h"
 #include "gui/property_editor_widget.h"
 #include "gui/property_pane_widget.h"
+#include "gui/save_choice_dialog.h"
+#include "gui/translations.h"
 #include "gui/window_fixture.h"
 #include "link/frames.h"
 
@@ -247,6 +263,85 @@ TEST_F(WiringTest, ClosingTheLiveWindowWhileSamplingAsksAndTheHistoryWindowLeftB
     EXPECT_TRUE(window->action(Command::FileSaveAs)->isEnabled());
     EXPECT_TRUE(window->action(Command::FilePrint)->isEnabled());
     EXPECT_TRUE(window->action(Command::Connect)->isEnabled());
+}
+
+// Runs `answer` on the next modal dialog as soon as it is up.
+void whenModal(std::function<void(QWidget*)> answer) {
+    auto* timer = new QTimer;
+    QObject::connect(timer, &QTimer::timeout, [timer, answer = std::move(answer)] {
+        if (QWidget* modal = QApplication::activeModalWidget(); modal && modal->isVisible()) {
+            timer->stop();
+            timer->deleteLater();
+            answer(modal);
+        }
+    });
+    timer->start(10);
+}
+
+// With TARVO_SCREENSHOT_DIR set, keeps a picture of the screen (of `widget` where the
+// platform has no screen to grab) under `name` there.
+void screenshot(QWidget* widget, const QString& name) {
+    const char* folder = std::getenv("TARVO_SCREENSHOT_DIR");
+    if (!folder) return;
+    QApplication::processEvents();
+    QPixmap picture;
+    if (QScreen* screen = QGuiApplication::primaryScreen()) picture = screen->grabWindow(0);
+    if (picture.isNull() || picture.toImage().allGray()) picture = widget->grab();
+    picture.save(QString::fromLocal8Bit(folder) + "/" + name);
+}
+
+TEST_F(WiringTest, TheLiveWindowIsSavedFromTheFileMenuInTheKindItsNameSays) {
+    QObject translations;  // the operator's dialogs speak Chinese
+    installChineseTranslations(&translations);
+    testing::ScratchFolder folder;
+    ws.setTemplates(TemplateLocator(std::filesystem::path(TARVO_BINARY_DIR) / "bin" /
+                                    "FileMode" / "default.mdb"));
+    startConnected();
+    window->action(Command::LiveStart)->trigger();
+    ASSERT_TRUE(timers.runUntil([this] { return ws.liveDocument().sampleCount() >= 3; }, 600000));
+    QApplication::processEvents();
+    ASSERT_EQ(ws.activeChild().kind, ChildKind::Live);
+    ASSERT_TRUE(window->action(Command::FileSaveAs)->isEnabled());
+
+    const auto csv = folder / "实时.csv";
+    whenModal([&](QWidget* choice) {
+        whenModal([&](QWidget* files) {
+            auto* dialog = qobject_cast<QFileDialog*>(files);
+            ASSERT_NE(dialog, nullptr);
+            EXPECT_EQ(dialog->windowTitle(), "保存为...");
+            auto* box = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+            ASSERT_NE(box, nullptr);
+            box->setText(QString::fromStdString(pathText(csv)));
+            screenshot(dialog, QStringLiteral("live_window_save.png"));
+            whenModal([](QWidget* question) {
+                auto* create = qobject_cast<QMessageBox*>(question);
+                ASSERT_NE(create, nullptr);
+                create->button(QMessageBox::Yes)->click();
+            });
+            static_cast<QDialog*>(dialog)->accept();
+        });
+        screenshot(choice, QStringLiteral("live_window_save_choice.png"));
+        qobject_cast<SaveChoiceDialog*>(choice)->okButton()->click();
+    });
+    window->action(Command::FileSaveAs)->trigger();
+
+    std::ifstream in(csv, std::ios::binary);
+    std::string first;
+    std::getline(in, first);
+    EXPECT_EQ(first.rfind(utf8ToGbk("标题："), 0), 0u) << "the live comma-separated header";
+    EXPECT_EQ(ws.liveDocument().channels[0].values.size(), 3u);
+
+    // The question the close box asks while sampling runs, as the program shows it.
+    if (std::getenv("TARVO_SCREENSHOT_DIR")) {
+        MessageBoxMessenger boxes;
+        boxes.setParent(window.get());
+        whenModal([](QWidget* question) {
+            screenshot(question, QStringLiteral("live_window_close_question.png"));
+            qobject_cast<QMessageBox*>(question)->button(QMessageBox::No)->click();
+        });
+        boxes.show({std::string(kLiveStillRunningQuestion), std::string(kExitTitle),
+                    MessageIcon::Question, MessageButtons::YesNo});
+    }
 }
 
 TEST_F(WiringTest, MaintenanceEntriesSendTheirFramesToTheSelectedLogger) {
