@@ -47,8 +47,9 @@ for speed in $speeds; do
   for mode in $modes; do
     "$cli" simulate --config "$work/sim$speed.json" >"$work/sim.out" 2>"$work/sim.err" &
     sim_pid=$!
-    for _ in $(seq 100); do [ -s "$work/sim.out" ] && break; sleep 0.05; done
+    for _ in $(seq 600); do [ -s "$work/sim.out" ] && break; sleep 0.05; done
     device=$(head -n1 "$work/sim.out")
+    [ -n "$device" ] || { echo "the simulator did not start:" >&2; cat "$work/sim.err" >&2; exit 1; }
     strict=()
     [ "$mode" = strict ] && strict=(--strict-timing)
     start=$(date +%s.%N)
