@@ -3,6 +3,7 @@
 
 #include <fcntl.h>
 #include <pty.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include <QFile>
@@ -26,6 +27,12 @@ class PtyPeer {
 public:
     explicit PtyPeer(bool noise) {
         if (::openpty(&master_, &slave_, nullptr, nullptr, nullptr) != 0) return;
+        // Raw, so that the noise is not echoed back as if the other end had written it.
+        termios tio{};
+        if (::tcgetattr(slave_, &tio) == 0) {
+            ::cfmakeraw(&tio);
+            ::tcsetattr(slave_, TCSANOW, &tio);
+        }
         char name[128] = {};
         if (::ptsname_r(master_, name, sizeof name) == 0) path_ = name;
         ::fcntl(master_, F_SETFL, ::fcntl(master_, F_GETFL) | O_NONBLOCK);
