@@ -48,6 +48,10 @@ constexpr unsigned kNameAttempts = 100;
 
 }  // namespace
 
+std::filesystem::path temporaryPathBeside(const std::filesystem::path& target, unsigned attempt) {
+    return temporaryName(target, attempt);
+}
+
 #if !defined(_WIN32)
 
 namespace {
@@ -181,6 +185,20 @@ WriteResult writeFileAtomically(const std::filesystem::path& given, ByteView byt
     return WriteResult{true, {}};
 }
 
+WriteResult checkWritableTarget(const std::filesystem::path& target) {
+    const std::string name = pathText(target);
+    if (target.empty() || !target.has_filename()) return failure("no file name: \"" + name + "\"");
+    struct stat existing {};
+    if (::stat(target.c_str(), &existing) == 0 && S_ISDIR(existing.st_mode)) {
+        return failure("cannot write " + name + ": " + reasonOf(EISDIR));
+    }
+    TemporaryFile temp;
+    if (!temp.create(target)) {
+        return failure("cannot create a file beside " + name + ": " + reasonOf(errno));
+    }
+    return WriteResult{true, {}};
+}
+
 #else  // Windows: the standard library's streams and rename (which replaces the target).
 
 WriteResult writeFileAtomically(const std::filesystem::path& target, ByteView bytes) {
@@ -217,6 +235,20 @@ WriteResult writeFileAtomically(const std::filesystem::path& target, ByteView by
         std::filesystem::remove(temp, ignored);
         return failure("cannot replace " + name + ": " + error.message());
     }
+    return WriteResult{true, {}};
+}
+
+WriteResult checkWritableTarget(const std::filesystem::path& target) {
+    const std::string name = pathText(target);
+    if (target.empty() || !target.has_filename()) return failure("no file name: \"" + name + "\"");
+    std::error_code error;
+    if (std::filesystem::is_directory(target, error)) return failure("cannot write " + name);
+    const std::filesystem::path temp = temporaryName(target, 0);
+    {
+        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
+        if (!out) return failure("cannot create a file beside " + name);
+    }
+    std::filesystem::remove(temp, error);
     return WriteResult{true, {}};
 }
 

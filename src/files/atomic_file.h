@@ -26,4 +26,14 @@ struct WriteResult {
 // the temporary file lying in that file's folder.
 WriteResult writeFileAtomically(const std::filesystem::path& target, ByteView bytes);
 
+// A name for a temporary file beside `target` (hidden, ending ".tmp"); each attempt
+// gives another name, for callers that create the file themselves and must retry
+// when the name is taken.
+std::filesystem::path temporaryPathBeside(const std::filesystem::path& target, unsigned attempt);
+
+// Whether a file could be saved under `target` now: the folder exists and takes a
+// new file (tried by creating and removing a temporary one), and the name is not a
+// folder. Nothing is left behind; on failure the result says why.
+WriteResult checkWritableTarget(const std::filesystem::path& target);
+
 }  // namespace tarvo

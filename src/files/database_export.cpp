@@ -6,6 +6,7 @@
 #include <system_error>
 #include <utility>
 
+#include "files/atomic_file.h"
 #include "files/database_rows.h"
 #include "files/file_names.h"
 #include "files/logger_data_file.h"
@@ -16,21 +17,36 @@ namespace tarvo {
 
 namespace {
 
-// Copies the template to `path`; never replaces an existing file.
-std::string copyTemplate(const std::filesystem::path& templatePath,
-                         const std::filesystem::path& path) {
-    std::error_code ec;
-    if (std::filesystem::copy_file(templatePath, path, std::filesystem::copy_options::none, ec))
+// Copies the template to a fresh temporary name beside `path`, which it returns
+// (empty on failure, with the reason in `error`). Whatever a failed copy left is removed.
+std::filesystem::path copyTemplateBeside(const std::filesystem::path& templatePath,
+                                         const std::filesystem::path& path, std::string& error) {
+    constexpr unsigned kAttempts = 100;
+    for (unsigned attempt = 0; attempt < kAttempts; ++attempt) {
+        const std::filesystem::path temp = temporaryPathBeside(path, attempt);
+        std::error_code ec;
+        if (std::filesystem::exists(temp, ec)) continue;
+        if (std::filesystem::copy_file(templatePath, temp, std::filesystem::copy_options::none,
+                                       ec)) {
+            return temp;
+        }
+        if (ec == std::errc::file_exists) continue;  // taken meanwhile: another name
+        // Name whichever end is at fault: the target's folder or the template.
+        const std::filesystem::path folder = path.parent_path();
+        std::error_code folderError;
+        std::error_code templateError;
+        if (!folder.empty() && !std::filesystem::is_directory(folder, folderError))
+            error = "cannot create " + pathText(path) + ": no such folder " + pathText(folder);
+        else if (!std::filesystem::is_regular_file(templatePath, templateError))
+            error = "cannot copy the template " + pathText(templatePath) + ": " + ec.message();
+        else
+            error = "cannot create " + pathText(path) + ": " + ec.message();
+        std::error_code ignored;
+        std::filesystem::remove(temp, ignored);
         return {};
-    // Name whichever end is at fault: the target's folder or the template.
-    const std::filesystem::path folder = path.parent_path();
-    std::error_code folderError;
-    if (!folder.empty() && !std::filesystem::is_directory(folder, folderError))
-        return "cannot create " + pathText(path) + ": no such folder " + pathText(folder);
-    std::error_code templateError;
-    if (!std::filesystem::is_regular_file(templatePath, templateError))
-        return "cannot copy the template " + pathText(templatePath) + ": " + ec.message();
-    return "cannot create " + pathText(path) + ": " + ec.message();
+    }
+    error = "cannot copy the template beside " + pathText(path);
+    return {};
 }
 
 bool fileExists(const std::filesystem::path& path) {
@@ -38,20 +54,35 @@ bool fileExists(const std::filesystem::path& path) {
     return std::filesystem::exists(path, ec);
 }
 
-// Opens `path` (copying the template first when `copyFrom` is given), writes and
-// closes. A copy this command made is removed again when the write fails.
+// Opens `path` and writes into it. With `copyFrom` the rows go into a copy of the
+// template under a temporary name, which takes the name `path` only once they are all
+// in: a failure (a full disk among others) leaves no file of that name behind.
 SinkResult writeDatabaseFile(const DatabaseRows& rows, const std::filesystem::path& path,
                              const std::optional<std::filesystem::path>& copyFrom,
                              bool withConfiguration) {
+    std::filesystem::path target = path;
     if (copyFrom) {
-        if (std::string error = copyTemplate(*copyFrom, path); !error.empty())
-            return SinkResult{SinkFailure::Write, std::move(error), 0};
+        std::string error;
+        target = copyTemplateBeside(*copyFrom, path, error);
+        if (target.empty()) return SinkResult{SinkFailure::Write, std::move(error), 0};
     }
-    SqliteSink sink(path);
-    SinkResult result = sink.write(rows, withConfiguration);
+    SinkResult result;
+    {
+        SqliteSink sink(target);
+        result = sink.write(rows, withConfiguration);
+    }
+    if (result.ok() && copyFrom) {
+        std::error_code ec;
+        std::filesystem::rename(target, path, ec);
+        if (ec) {
+            result = SinkResult{SinkFailure::Write,
+                                "cannot name the database " + pathText(path) + ": " + ec.message(),
+                                0};
+        }
+    }
     if (!result.ok() && copyFrom) {
         std::error_code ec;
-        std::filesystem::remove(path, ec);
+        std::filesystem::remove(target, ec);
     }
     if (!result.ok()) result.error = pathText(path) + ": " + result.error;
     return result;

@@ -15,8 +15,9 @@
 // so 23.4f reads back as 23.4.
 //
 // Every command writes all its rows in one transaction: when anything fails the
-// database is left exactly as it was, and a file that the command itself copied from
-// the template is removed again.
+// database is left exactly as it was. A new database is filled under a temporary
+// name beside the target and renamed once complete, so a failure (a full disk among
+// others) leaves no file of the final name behind.
 //
 // The append command may also name a PostgreSQL server (a "postgresql://" URI) in
 // place of a file: the same tables and columns, created on first use, each row naming

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "core/date_time.h"
+#include "files/file_size_limit.h"
 
 namespace tarvo {
 namespace {
@@ -341,6 +342,31 @@ TEST_F(DatabaseExport, FailedSaveToANewNameLeavesNoCopyOfTheTemplate) {
     const DatabaseResult r = exportDatabase({channels, ExportOrigin::History}, path, templates_);
     EXPECT_FALSE(r);
     EXPECT_FALSE(std::filesystem::exists(path));
+}
+
+TEST_F(DatabaseExport, FullDiskLeavesNoFileBehindAndTheNextSaveSucceeds) {
+    // The disk fills up during the template copy, then during the rows.
+    const auto channels = document({0, 1}, 2000);
+    const ExportSource source{channels, ExportOrigin::History};
+    for (const rlim_t limit : {rlim_t{0}, rlim_t{4096}, rlim_t{16384}}) {
+        SCOPED_TRACE(limit);
+        const auto path = dir_ / "full.mdb";
+        DatabaseResult saved;
+        DatabaseResult appended;
+        {
+            testing::FileSizeLimit full(limit);
+            ASSERT_TRUE(full.active());
+            saved = exportDatabase(source, path, templates_);
+            appended = appendDatabase(source, (dir_ / "appended").string(), templates_);
+        }
+        EXPECT_FALSE(saved);
+        EXPECT_FALSE(appended);
+        EXPECT_TRUE(std::filesystem::is_empty(dir_)) << "left behind: "
+            << std::filesystem::directory_iterator(dir_)->path();
+        ASSERT_TRUE(exportDatabase(source, path, templates_)) << "a later save to that name";
+        EXPECT_EQ(Sql(path).count("数据记录表"), 2000);
+        std::filesystem::remove(path);
+    }
 }
 
 TEST_F(DatabaseExport, DatabaseMissingATableIsRefused) {
