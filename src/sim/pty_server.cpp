@@ -156,7 +156,14 @@ int PtyServer::run(const std::atomic<bool>& stop, std::string& error) {
         now = steadyUs();
         while (auto frame = splitter_.next(now / 1000)) {
             const DateTime pcNow = currentDateTime();
-            for (auto& logger : loggers_) schedule(logger->respond(*frame, pcNow), now);
+            for (auto& logger : loggers_) {
+                const std::size_t before = out_.size();
+                schedule(logger->respond(*frame, pcNow), now);
+                if (out_.size() > before) {
+                    logger->answerSent(pcNow +
+                                       static_cast<double>(out_.back().atUs - now) / 86400e6);
+                }
+            }
         }
     }
     return 0;

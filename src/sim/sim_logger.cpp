@@ -444,7 +444,8 @@ void SimLogger::resetUpload() {
 }
 
 std::optional<Bytes> SimLogger::historyAnswer(std::uint8_t request, DateTime pcNow) {
-    if (lastPage_ >= 0 && pcNow - lastHistoryAt_ > kUploadIdleDays) resetUpload();
+    const DateTime quietSince = std::max(lastHistoryAt_, lastSentAt_);
+    if (lastPage_ >= 0 && pcNow - quietSince > kUploadIdleDays) resetUpload();
     lastHistoryAt_ = pcNow;
     if (config_.deviceType() == kDeviceSingleAnswer) {
         uploadImage_ = memoryImage();

@@ -20,7 +20,9 @@
 // upload is under way) sends page 0 of the memory as it is at that moment; each
 // "next" request the following page; "same again" repeats the last page sent. Asked
 // past the end, it repeats the last page once more and the upload is over. Any other
-// command, and ten seconds without a history request, also end an upload. Like the
+// command, and ten seconds of silence on the line (from the last byte the logger
+// sent, as the line tells it with answerSent) without a history request, also end an
+// upload. Like the
 // real logger it cannot tell a resent "next" from a new one: it sends the next page.
 // Device type 0 sends the whole memory in one answer to every request.
 //
@@ -28,6 +30,7 @@
 // answer, not the command. Scripted faults (injectFault) are consulted before the
 // configured ones.
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <optional>
@@ -96,6 +99,10 @@ public:
     void injectFault(SimFaultKind kind, int count, SimCommand command = SimCommand::Any,
                      int skip = 0);
 
+    // The line reports when the last byte of an answer has left (PC time); a slow
+    // answer thus does not count as silence.
+    void answerSent(DateTime lastByteAt) { lastSentAt_ = std::max(lastSentAt_, lastByteAt); }
+
     // Brings the recording up to `pcNow` (records taken, stop conditions met).
     void advance(DateTime pcNow);
 
@@ -158,6 +165,7 @@ private:
     int lastPage_ = -1;
     Bytes lastPageAnswer_;
     DateTime lastHistoryAt_ = 0;
+    DateTime lastSentAt_ = 0;
     std::vector<ActiveFault> faults_;
     std::mt19937_64 random_;
 };

@@ -5,6 +5,10 @@
 
 namespace tarvo {
 
+namespace {
+constexpr double kMsPerDay = 86400.0 * 1000.0;
+}  // namespace
+
 SimSerialPort::SimSerialPort(SimLogger& logger, std::function<std::int64_t()> elapsedMs, bool pace,
                              std::function<DateTime()> wallClock)
     : SimSerialPort({&logger}, lineOf(logger.config(), pace), std::move(elapsedMs),
@@ -73,6 +77,7 @@ bool SimSerialPort::write(ByteView frame) {
         const SimReply reply = logger->respond(frame, pcNow);
         const std::vector<double> times = pacer_.schedule(reply, heardAt);
         for (std::size_t i = 0; i < times.size(); ++i) inFlight_.push_back({times[i], (*reply.bytes)[i]});
+        if (!times.empty()) logger->answerSent(pcNow + (times.back() - now) / kMsPerDay);
     }
     return true;
 }

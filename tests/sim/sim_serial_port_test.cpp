@@ -155,5 +155,45 @@ TEST_F(SimSerialPortTest, LoggersSharingTheLineAnswerTheirOwnAddress) {
     EXPECT_EQ(answer[2], 0x32);
 }
 
+TEST(SimSerialPortUpload, TrickledPageIsNoSilenceThatRestartsTheUpload) {
+    // A 25-byte page at a second a byte takes longer than the ten seconds of silence
+    // after which the logger starts its pages again; the silence counts from its last byte.
+    SimConfig config = smallConfig();
+    config.trickleByteMs = 1000;
+    SimLogger logger(config, testNow());
+    std::int64_t nowMs = 0;
+    SimSerialPort port(
+        logger, [&] { return nowMs; }, true, [&] { return testNow() + nowMs / 86400000.0; });
+    LineSettings line;
+    line.port = "/dev/sim";
+    line.baudRate = 9600;
+    ASSERT_TRUE(port.open(line).opened);
+    logger.injectFault(SimFaultKind::Trickle, 1, SimCommand::History);
+
+    ASSERT_TRUE(port.write(historyFrame(1, HistoryRequest::FirstXY002)));
+    nowMs += 30'000;
+    Bytes first;
+    ASSERT_TRUE(port.read(1000, first));
+    ASSERT_EQ(first.size(), 8u + 16u + 1u);
+    EXPECT_EQ(first[7], 0);
+
+    nowMs += 2'000;
+    ASSERT_TRUE(port.write(historyFrame(1, HistoryRequest::NextPage)));
+    nowMs += 1'000;
+    Bytes second;
+    ASSERT_TRUE(port.read(1000, second));
+    ASSERT_GT(second.size(), 7u);
+    EXPECT_EQ(second[7], 1) << "the logger started its pages again";
+
+    // Real silence still ends the upload.
+    nowMs += 11'000;
+    ASSERT_TRUE(port.write(historyFrame(1, HistoryRequest::NextPage)));
+    nowMs += 1'000;
+    Bytes third;
+    ASSERT_TRUE(port.read(1000, third));
+    ASSERT_GT(third.size(), 7u);
+    EXPECT_EQ(third[7], 0);
+}
+
 }  // namespace
 }  // namespace tarvo
