@@ -87,9 +87,30 @@ std::string trimTrailingBlanks(std::string_view text) {
     return last == std::string_view::npos ? std::string() : std::string(text.substr(0, last + 1));
 }
 
+std::int32_t promisedRecords(const LoggerParameters& params) {
+    const std::int32_t taken = std::max(params.recordCount, 0);
+    return params.totalSpace > 0 ? std::min(taken, params.totalSpace) : taken;
+}
+
+std::vector<Message> uploadNotices(const RestoreNotes& notes) {
+    std::vector<Message> out;
+    if (notes.incomplete()) {
+        out.push_back(Message{"上传未完成：只收到" + std::to_string(notes.received) + "条记录，记录仪中共有" +
+                                  std::to_string(notes.promised) + "条记录。",
+                              "上传", MessageIcon::Warning, MessageButtons::Ok});
+    }
+    if (notes.capped) {
+        const std::string limit = std::to_string(kMaxHistoryRecords);
+        out.push_back(Message{"上传的" + std::to_string(notes.received) + "条记录超过文件能保存的" +
+                                  limit + "条，只保留最后的" + limit + "条记录。",
+                              "上传", MessageIcon::Information, MessageButtons::Ok});
+    }
+    return out;
+}
+
 bool restoreHisData(HistoryDocument& doc, const std::vector<Bytes>& frames,
                     const LoggerParameters& params, HistoryCounter& counter, DateTime pcNow,
-                    int plotWidthPixels) {
+                    int plotWidthPixels, RestoreNotes* notes) {
     const int width = params.recordWidth;
     if (width < 1) return false;
 
@@ -183,6 +204,17 @@ bool restoreHisData(HistoryDocument& doc, const std::vector<Bytes>& frames,
         }
         slot = slot >= n ? 1 : slot + 1;
     }
+
+    // Only the newest records fit a file: the oldest are left out.
+    const bool capped = n > kMaxHistoryRecords;
+    if (capped) {
+        const auto drop = static_cast<std::ptrdiff_t>(n - kMaxHistoryRecords);
+        for (ChannelRecord& r : channels) {
+            r.values.erase(r.values.begin(), r.values.begin() + drop);
+            r.times.erase(r.times.begin(), r.times.begin() + drop);
+        }
+    }
+    if (notes) *notes = RestoreNotes{n, promisedRecords(params), capped};
 
     doc.channels = std::move(channels);
     doc.caption = "记录仪文件" + std::to_string(counter.next());

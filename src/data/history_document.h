@@ -11,6 +11,7 @@
 #include "core/bytes.h"
 #include "core/date_time.h"
 #include "core/logger_parameters.h"
+#include "core/messenger.h"
 #include "data/channel_record.h"
 #include "data/chart_cache.h"
 
@@ -88,9 +89,32 @@ std::string trimTrailingBlanks(std::string_view text);
 // The statistics then describe the home view, as after the chart's first redraw.
 // Returns false, leaving the document and the counter untouched, when the record width
 // is below 1, no channel is started, or less than one whole record arrived.
+//
+// A document holds at most kMaxHistoryRecords records, as many as a logger data file
+// can (the program opens every file it writes): pages holding more keep the newest.
+inline constexpr std::int32_t kMaxHistoryRecords = 65535;
+
+// What an upload's pages held, against what the logger's own counts promise.
+struct RestoreNotes {
+    std::int32_t received = 0;  // whole records in the pages
+    std::int32_t promised = 0;  // records the logger's memory holds by its counts
+    bool capped = false;        // more than kMaxHistoryRecords: only the newest kept
+
+    bool incomplete() const { return received < promised; }
+};
+
 bool restoreHisData(HistoryDocument& doc, const std::vector<Bytes>& frames,
                     const LoggerParameters& params, HistoryCounter& counter, DateTime pcNow,
-                    int plotWidthPixels);
+                    int plotWidthPixels, RestoreNotes* notes = nullptr);
+
+// The records a logger's memory holds by its counts: all it took since its start,
+// at most its memory's size in records.
+std::int32_t promisedRecords(const LoggerParameters& params);
+
+// What the operator is told after an upload whose document was built: a warning when
+// fewer records arrived than promised ("received N of M records"), information when
+// the oldest records were left out for the file's limit. Nothing when neither.
+std::vector<Message> uploadNotices(const RestoreNotes& notes);
 
 // Sets the home view: start 1, top 1000, bottom 0, end N plus the samples one screen
 // pixel covers at the full view (at least 2). The view itself is left alone; a view

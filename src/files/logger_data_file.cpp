@@ -18,6 +18,10 @@
 
 namespace tarvo {
 
+// An uploaded document must fit a file.
+static_assert(kMaxHistoryRecords <= kMaxLoggerFileRecords);
+
+
 namespace {
 
 constexpr std::size_t kHeaderBytes = 12;

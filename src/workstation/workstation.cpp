@@ -377,8 +377,11 @@ void Workstation::setActiveChild(ActiveChild active) {
 
 bool Workstation::showHistory(const std::vector<Bytes>& pages, const LoggerParameters& params) {
     auto window = std::make_unique<HistoryWindow>();
-    if (!restoreHisData(window->document, pages, params, counter_, timers_.now(), 0)) return false;
+    RestoreNotes notes;
+    if (!restoreHisData(window->document, pages, params, counter_, timers_.now(), 0, &notes))
+        return false;
     addDocument(std::move(window));
+    for (const Message& notice : uploadNotices(notes)) messenger_.show(notice);
     return true;
 }
 

@@ -475,3 +475,72 @@ TEST(FixedWidthText, CountsCharactersNotBytes) {
 
 }  // namespace
 }  // namespace tarvo
+
+namespace tarvo {
+namespace {
+
+TEST(RestoreHisData, PagesBeyondAFilesLimitKeepTheNewestRecordsAndSaySo) {
+    // 70,000 one-byte records in pages of 10,000: the value of record k is k mod 200.
+    LoggerParameters p = testing::plainByteLogger();
+    p.totalSpace = 0;
+    p.recordCount = 70000;
+    std::vector<Bytes> pages;
+    for (int page = 0; page < 7; ++page) {
+        std::vector<std::uint8_t> data;
+        for (int k = page * 10000; k < (page + 1) * 10000; ++k)
+            data.push_back(static_cast<std::uint8_t>(k % 200));
+        pages.push_back(testing::pageAnswer(static_cast<std::uint8_t>(page), data));
+    }
+    HistoryDocument doc;
+    HistoryCounter counter;
+    RestoreNotes notes;
+    ASSERT_TRUE(restoreHisData(doc, pages, p, counter, testing::kFarFuture, 800, &notes));
+    EXPECT_EQ(doc.sampleCount(), kMaxHistoryRecords);
+    const ChannelRecord& r = doc.channels.front();
+    const int dropped = 70000 - kMaxHistoryRecords;
+    EXPECT_EQ(r.values.front(), static_cast<float>(dropped % 200));
+    EXPECT_EQ(r.values.back(), static_cast<float>(69999 % 200));
+    EXPECT_DOUBLE_EQ(r.times.front(), testing::kStart + dropped * testing::kTenMinutes);
+    EXPECT_TRUE(notes.capped);
+    EXPECT_FALSE(notes.incomplete());
+    const auto notices = uploadNotices(notes);
+    ASSERT_EQ(notices.size(), 1u);
+    EXPECT_EQ(notices[0].icon, MessageIcon::Information);
+    EXPECT_EQ(notices[0].text, "上传的70000条记录超过文件能保存的65535条，只保留最后的65535条记录。");
+}
+
+TEST(RestoreHisData, FewerRecordsThanTheLoggerCountsIsAWarningNamingBoth) {
+    struct Case {
+        std::int32_t recordCount;
+        std::int32_t totalSpace;
+        std::int32_t promised;
+    };
+    // Three records arrive; a wrapped memory promises its size, else the count taken.
+    for (const Case c : {Case{3, 1001, 3}, Case{2, 1001, 2}, Case{1008, 1001, 1001},
+                         Case{1008, 0, 1008}, Case{0, 1001, 0}}) {
+        SCOPED_TRACE(c.recordCount);
+        LoggerParameters p = testing::plainByteLogger();
+        p.recordCount = c.recordCount;
+        p.totalSpace = c.totalSpace;
+        EXPECT_EQ(promisedRecords(p), c.promised);
+        HistoryDocument doc;
+        HistoryCounter counter;
+        RestoreNotes notes;
+        ASSERT_TRUE(restoreHisData(doc, {testing::pageAnswer(0, {1, 2, 3})}, p, counter,
+                                   testing::kFarFuture, 800, &notes));
+        EXPECT_EQ(notes.received, 3);
+        EXPECT_EQ(notes.promised, c.promised);
+        const auto notices = uploadNotices(notes);
+        if (c.promised <= 3) {
+            EXPECT_TRUE(notices.empty());
+            continue;
+        }
+        ASSERT_EQ(notices.size(), 1u);
+        EXPECT_EQ(notices[0].icon, MessageIcon::Warning);
+        EXPECT_EQ(notices[0].text,
+                  "上传未完成：只收到3条记录，记录仪中共有" + std::to_string(c.promised) + "条记录。");
+    }
+}
+
+}  // namespace
+}  // namespace tarvo

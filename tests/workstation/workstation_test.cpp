@@ -12,6 +12,7 @@
 
 #include "core/memory_settings_store.h"
 #include "files/scratch_folder.h"
+#include "link/frames.h"
 #include "link/link_fakes.h"
 #include "link/virtual_timers.h"
 #include "sim/sim_config.h"
@@ -432,6 +433,32 @@ TEST_F(WorkstationTest, AnUploadOpensAHistoryWindowAndDisablesTheUploadUntilTheN
     EXPECT_TRUE(enabled(Command::FilePrint));
     connectAndWait();
     EXPECT_TRUE(enabled(Command::Upload));
+}
+
+TEST_F(WorkstationTest, AnUploadCutShortByTheLoggerStartingItsPagesAgainSaysHowMuchArrived) {
+    start();
+    connectAndWait();
+    messenger.answers.push_back(Answer::Yes);
+    ASSERT_TRUE(ws->upload());
+    // After the third page request another command ends the logger's upload: its next
+    // page is page 0 again, which ends the upload as if it were complete.
+    const auto historyRequests = [this] {
+        return std::count_if(port.sentFrames().begin(), port.sentFrames().end(),
+                             [](const Bytes& f) { return f.size() > 4 && f[4] == 0x36; });
+    };
+    ASSERT_TRUE(timers.runUntil([&] { return historyRequests() >= 3; }, 60000));
+    logger.respond(liveFrame(1), timers.now());
+    ASSERT_TRUE(runUntilIdle());
+
+    ASSERT_EQ(ws->documents().size(), 1u) << "the pages received are kept";
+    const std::int32_t received = ws->documents()[0]->document.sampleCount();
+    EXPECT_GT(received, 0);
+    EXPECT_LT(received, 1008);
+    const std::string notice = "上传未完成：只收到" + std::to_string(received) +
+                               "条记录，记录仪中共有1008条记录。";
+    const auto texts = messenger.texts();
+    EXPECT_NE(std::find(texts.begin(), texts.end(), notice), texts.end())
+        << ::testing::PrintToString(texts);
 }
 
 TEST_F(WorkstationTest, AnUploadAnsweredNoSendsNothing) {
