@@ -26,6 +26,7 @@
 #include "cli/progress_line.h"
 #include "data/channel_list.h"
 #include "data/history_document.h"
+#include "files/atomic_file.h"
 #include "files/file_names.h"
 #include "files/template_locator.h"
 #include "core/date_time.h"
@@ -101,12 +102,19 @@ int runConnect(const CommandLine& cl, std::vector<std::string> args) {
 // command was given, as the window's save would.
 class UploadToFile : public HistorySink {
 public:
-    UploadToFile(std::filesystem::path path, TimerService& timers)
-        : path_(std::move(path)), timers_(timers) {}
+    UploadToFile(std::filesystem::path path, TimerService& timers, Messenger& messenger)
+        : path_(std::move(path)), timers_(timers), messenger_(messenger) {}
 
     bool showHistory(const std::vector<Bytes>& pages, const LoggerParameters& params) override {
         HistoryDocument doc;
-        if (!restoreHisData(doc, pages, params, counter_, timers_.now(), 0)) return false;
+        RestoreNotes notes;
+        if (!restoreHisData(doc, pages, params, counter_, timers_.now(), 0, &notes)) return false;
+        // Fewer records than promised is a warning: the pages are saved, the command fails.
+        for (const Message& notice : uploadNotices(notes)) messenger_.show(notice);
+        if (notes.incomplete()) {
+            std::cerr << "tarvo-cli: received " << notes.received << " of " << notes.promised
+                      << " records\n";
+        }
         channelListRows(doc);  // the curve colours the window would draw with
         outcome_ = saveDocumentAs(doc, path_, TemplateLocator());
         channels_ = static_cast<int>(doc.channels.size());
@@ -123,6 +131,7 @@ public:
 private:
     std::filesystem::path path_;
     TimerService& timers_;
+    Messenger& messenger_;
     HistoryCounter counter_;
     CommandOutcome outcome_;
     bool handedOver_ = false;
@@ -141,10 +150,15 @@ int runUpload(const CommandLine& cl, std::vector<std::string> args) {
     const std::string file = takeValue(args, "-o");
     expectNoMore(args);
     if (file.empty()) throw UsageError{"upload needs -o FILE"};
+    // A target that cannot be written fails now, not after the whole upload.
+    if (const WriteResult writable = checkWritableTarget(pathFromText(file)); !writable) {
+        std::cerr << "tarvo-cli: " << writable.error << '\n';
+        return kFailed;
+    }
     CliMessenger messenger(cl.global.yes, kImpliedYes);
     CliSession session(cl.global, messenger);
     bool ok = session.connect();
-    UploadToFile sink(pathFromText(file), session.engine().timers());
+    UploadToFile sink(pathFromText(file), session.engine().timers(), messenger);
     if (ok) {
         HistoryUpload upload(session.engine(), sink);
         ProgressLine progress;

@@ -169,6 +169,43 @@ TEST_F(CliFiles, AnUploadCutShortSavesThePagesReceivedAndSaysSoOnStandardError) 
     EXPECT_TRUE(QFile::exists(file("part.orx")));
 }
 
+TEST_F(CliFiles, UploadEndingWithFewerRecordsThanPromisedSavesThemAndFails) {
+    // The logger answers its first page, then nothing more.
+    const QString config = writeSmallLoggerConfig(dir.path(), 30);
+    QFile f(config);
+    ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+    QByteArray text = f.readAll();
+    text.replace("\"growRecords\": false,",
+                 R"("growRecords": false, "faults": [{"kind": "noAnswer", "command": "history",
+                 "skip": 1, "next": 1000}],)");
+    f.resize(0);
+    f.write(text);
+    f.close();
+    SimulatorProcess sim({"--no-pace", "--config", config});
+    const auto up = runCli({"--port", sim.device(), "upload", "-o", file("part.orx")});
+    EXPECT_EQ(up.exitCode, 1);
+    EXPECT_NE(up.err.find("上传未完成：只收到10条记录，记录仪中共有30条记录。"), std::string::npos)
+        << up.err;
+    EXPECT_NE(up.err.find("tarvo-cli: received 10 of 30 records"), std::string::npos) << up.err;
+    const auto shown = runCli({"show", file("part.orx"), "--json"});
+    ASSERT_EQ(shown.exitCode, 0) << "the pages received are saved: " << shown.err;
+    EXPECT_EQ(nlohmann::json::parse(shown.out).at("channels").at(0).at("values").size(), 10u);
+}
+
+TEST_F(CliFiles, UploadIntoAFolderThatCannotTakeTheFileFailsBeforeAsking) {
+    SimulatorProcess sim({"--no-pace", "--config", writeSmallLoggerConfig(dir.path(), 30)});
+    QFile plain(file("plain"));
+    ASSERT_TRUE(plain.open(QIODevice::WriteOnly));
+    plain.close();
+    for (const QString& target : {file("missing/day.orx"), file("plain/day.orx"), dir.path()}) {
+        SCOPED_TRACE(target.toStdString());
+        const auto up = runCli({"--port", sim.device(), "upload", "-o", target});
+        EXPECT_EQ(up.exitCode, 1);
+        EXPECT_NE(up.err.find("tarvo-cli: cannot"), std::string::npos) << up.err;
+        EXPECT_EQ(up.err.find("是否确定上传历史数据？"), std::string::npos) << "asked first: " << up.err;
+    }
+}
+
 TEST_F(CliFiles, ConvertWritesEveryFormatAndRefusesABadFileWritingNothing) {
     SimulatorProcess sim({"--no-pace", "--config", writeSmallLoggerConfig(dir.path(), 12)});
     ASSERT_EQ(runCli({"--port", sim.device(), "upload", "-o", file("in.orx")}).exitCode, 0);
