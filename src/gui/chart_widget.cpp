@@ -15,6 +15,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 #include "core/messenger.h"
 #include "gui/resize_by_date_dialog.h"
@@ -96,18 +97,46 @@ MouseButton buttonOf(Qt::MouseButton button) {
 }  // namespace
 
 void paintChartScene(QPainter& painter, const ChartScene& scene, const QFont& labelFont,
-                     std::span<const ChartBand> bands) {
+                     std::span<const ChartBand> bands, QImage* plotImage) {
     const QRectF plot = qrect(scene.plot);
     painter.save();
-    painter.fillRect(plot, toQColor(scene.background));
     painter.setClipRect(plot);
+    // On a plain device (no scaling, no high-density pixels) the plot is made in an
+    // image of its own, where the thin curves that need no antialiasing are written
+    // pixel by pixel, and drawn in one piece; elsewhere (a printer, a scaled painter)
+    // everything goes through QPainter.
+    const QPaintDevice* device = painter.device();
+    const bool plain = device && device->devicePixelRatio() == 1 &&
+                       painter.worldTransform().type() == QTransform::TxNone;
+    QImage localImage;
+    QImage& image = plotImage ? *plotImage : localImage;
+    const QRect area = plot.toAlignedRect();
+    std::optional<QPainter> imagePainter;
+    QPainter* p = &painter;
+    if (plain && !area.isEmpty()) {
+        if (image.size() != area.size() || image.format() != QImage::Format_ARGB32_Premultiplied)
+            image = QImage(area.size(), QImage::Format_ARGB32_Premultiplied);
+        imagePainter.emplace(&image);
+        imagePainter->translate(-area.topLeft());
+        imagePainter->setClipRect(plot);
+        p = &*imagePainter;
+    }
+    p->fillRect(plot, toQColor(scene.background));
     for (const ChartBand& band : bands) {
         QColor light = toQColor(band.colour);
         light.setAlpha(kBandAlpha);
-        painter.fillRect(qrect(band.rect), light);
+        p->fillRect(qrect(band.rect), light);
     }
-    for (const ChartPolyline& line : scene.lines)
-        paintChartCurve(painter, line, toQColor(line.colour));
+    for (const ChartPolyline& line : scene.lines) {
+        if (imagePainter && rastersCurve(line))
+            rasterChartCurve(image, area.topLeft(), line, toQColor(line.colour));
+        else
+            paintChartCurve(*p, line, toQColor(line.colour));
+    }
+    if (imagePainter) {
+        imagePainter->end();
+        painter.drawImage(area.topLeft(), image);
+    }
     painter.setRenderHint(QPainter::Antialiasing, false);
     const QFont font = painter.font();
     painter.setFont(labelFont);
@@ -319,7 +348,7 @@ void ChartWidget::paintEvent(QPaintEvent*) {
         painter.drawRect(plot.adjusted(-1, -1, 0, 0));
         return;
     }
-    paintChartScene(painter, *scene_, labelFont_, bands_);
+    paintChartScene(painter, *scene_, labelFont_, bands_, &plotImage_);
     // The cursor line and the rubber band invert what lies under them, so they show on
     // any background.
     painter.setClipRect(qrect(scene_->plot));

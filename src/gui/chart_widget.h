@@ -7,6 +7,7 @@
 
 #include <QColor>
 #include <QFont>
+#include <QImage>
 #include <QTimer>
 #include <QWidget>
 
@@ -35,14 +36,14 @@ class Messenger;
 
 namespace tarvo::gui {
 
-
 // Paints one redraw's scene: the plot's background, the lines and the axis labels (in
 // `labelFont`) clipped to the plot, its frame and the time labels under it (in the
 // painter's font). A time label that would run past the plot's right edge is moved
 // left to end there.
-// `bands` lie on the background, under the curves, lightened.
+// `bands` lie on the background, under the curves, lightened. `plotImage`, when given,
+// is kept from one paint to the next for the plot's picture (see the .cpp).
 void paintChartScene(QPainter& painter, const ChartScene& scene, const QFont& labelFont,
-                     std::span<const ChartBand> bands = {});
+                     std::span<const ChartBand> bands = {}, QImage* plotImage = nullptr);
 
 class ChartWidget : public QWidget {
     Q_OBJECT
@@ -118,7 +119,8 @@ class ChartWidget : public QWidget {
     std::optional<ChartScene> scene_;
     // The excursion bands of the scene, in the "显示报警部分" mode only.
     std::vector<ChartBand> bands_;
-    QFont labelFont_;  // the axis labels: smaller than the panel's, the axes stand close
+    QImage plotImage_;  // the plot's picture, kept between paints (see paintChartScene)
+    QFont labelFont_;   // the axis labels: smaller than the panel's, the axes stand close
     QTimer redrawTimer_;
     bool redrawPending_ = false;
     bool settingScrollBar_ = false;

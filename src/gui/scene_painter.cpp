@@ -1,5 +1,6 @@
 #include "gui/scene_painter.h"
 
+#include <QImage>
 #include <QLineF>
 #include <QPainter>
 #include <QPen>
@@ -41,30 +42,29 @@ std::int64_t pixelColumn(double x) {
 
 }  // namespace
 
-void paintChartCurve(QPainter& painter, const ChartPolyline& line, const QColor& colour) {
+CurveStroke curveStroke(const ChartPolyline& line) {
     const std::vector<DevicePoint>& p = line.points;
-    if (p.size() < 2) return;
+    if (p.size() < 2) return CurveStroke::Plain;
     // Pixel columns the points fall into; a thin curve with three points to two
-    // columns or more is drawn column by column.
+    // columns or more is crowded.
     std::size_t columns = 1;
     for (std::size_t i = 1; i < p.size(); ++i) {
         if (pixelColumn(p[i].x) != pixelColumn(p[i - 1].x)) ++columns;
     }
-    const bool crowded = line.width <= 1 && 2 * p.size() >= 3 * columns;
+    if (line.width <= 1 && 2 * p.size() >= 3 * columns) return CurveStroke::Columns;
     // Antialiasing shows on segments that run across several columns; on steps of
     // about a column it only blurs.
     const double stride = std::abs(p.back().x - p.front().x) / static_cast<double>(p.size() - 1);
-    painter.setRenderHint(QPainter::Antialiasing, !crowded && stride > 1.5);
-    if (!crowded) {
-        paintChartPolyline(painter, line, colour);
-        return;
-    }
-    QPen pen(colour);
-    pen.setWidthF(line.width);
-    pen.setCapStyle(Qt::FlatCap);
-    painter.setPen(pen);
-    std::vector<QLineF> segments;
-    segments.reserve(2 * columns);
+    return stride > 1.5 ? CurveStroke::Smooth : CurveStroke::Plain;
+}
+
+namespace {
+
+// Calls `segment(from, to)` for what a crowded curve covers: per pixel column one
+// vertical segment from its lowest to its highest point (when they differ), and the
+// join from each column's last point to the next column's first.
+template <typename Segment>
+void forEachColumnSegment(const std::vector<DevicePoint>& p, Segment&& segment) {
     std::size_t i = 0;
     while (i < p.size()) {
         const std::int64_t column = pixelColumn(p[i].x);
@@ -75,12 +75,101 @@ void paintChartCurve(QPainter& painter, const ChartPolyline& line, const QColor&
             low = std::min(low, p[j].y);
             high = std::max(high, p[j].y);
         }
-        if (i > 0) segments.emplace_back(p[i - 1].x, p[i - 1].y, p[i].x, p[i].y);
+        if (i > 0) segment(p[i - 1], p[i]);
         const double middle = static_cast<double>(column) + 0.5;
-        if (high > low) segments.emplace_back(middle, low, middle, high);
+        if (high > low) segment(DevicePoint{middle, low}, DevicePoint{middle, high});
         i = j + 1;
     }
+}
+
+}  // namespace
+
+void paintChartCurve(QPainter& painter, const ChartPolyline& line, const QColor& colour) {
+    const std::vector<DevicePoint>& p = line.points;
+    if (p.size() < 2) return;
+    const CurveStroke stroke = curveStroke(line);
+    painter.setRenderHint(QPainter::Antialiasing, stroke == CurveStroke::Smooth);
+    if (stroke != CurveStroke::Columns) {
+        paintChartPolyline(painter, line, colour);
+        return;
+    }
+    QPen pen(colour);
+    pen.setWidthF(line.width);
+    pen.setCapStyle(Qt::FlatCap);
+    painter.setPen(pen);
+    std::vector<QLineF> segments;
+    segments.reserve(2 * p.size());
+    forEachColumnSegment(
+        p, [&](DevicePoint a, DevicePoint b) { segments.emplace_back(a.x, a.y, b.x, b.y); });
     painter.drawLines(segments.data(), static_cast<int>(segments.size()));
+}
+
+void rasterChartCurve(QImage& image, QPoint origin, const ChartPolyline& line,
+                      const QColor& colour) {
+    const std::vector<DevicePoint>& p = line.points;
+    if (p.size() < 2 || image.format() != QImage::Format_ARGB32_Premultiplied) return;
+    const QRgb pixel = colour.rgb();
+    const int width = image.width();
+    const int height = image.height();
+    uchar* const bits = image.bits();
+    const qsizetype stride = image.bytesPerLine();
+    const double left = origin.x();
+    const double top = origin.y();
+    const auto segment = [&](DevicePoint a, DevicePoint b) {
+        // Image coordinates, the segment cut to the image (Liang-Barsky), so a join
+        // that runs far outside the plot costs no more than its visible part.
+        double x0 = a.x - left, y0 = a.y - top;
+        const double dx = b.x - a.x, dy = b.y - a.y;
+        double t0 = 0, t1 = 1;
+        const auto cut = [&](double q, double r) {
+            if (q == 0) return r >= 0;
+            const double t = r / q;
+            if (q < 0) {
+                if (t > t1) return false;
+                t0 = std::max(t0, t);
+            } else {
+                if (t < t0) return false;
+                t1 = std::min(t1, t);
+            }
+            return true;
+        };
+        if (!(std::isfinite(x0) && std::isfinite(y0) && std::isfinite(dx) && std::isfinite(dy)))
+            return;
+        if (!cut(-dx, x0) || !cut(dx, width - x0) || !cut(-dy, y0) || !cut(dy, height - y0)) return;
+        // The cut ends lie within the image, so truncation is the floor. The segment is
+        // walked along its longer axis, a pixel a step.
+        const double sx = x0 + t0 * dx, sy = y0 + t0 * dy;
+        const double ex = x0 + t1 * dx, ey = y0 + t1 * dy;
+        const auto clampTo = [](int v, int low, int high) {
+            return std::min(std::max(v, low), high);
+        };
+        const int fromX = clampTo(static_cast<int>(std::min(sx, ex)), 0, width - 1);
+        const int toX = clampTo(static_cast<int>(std::max(sx, ex)), 0, width - 1);
+        const int fromY = clampTo(static_cast<int>(std::min(sy, ey)), 0, height - 1);
+        const int toY = clampTo(static_cast<int>(std::max(sy, ey)), 0, height - 1);
+        if (fromX == toX) {
+            uchar* at = bits + fromY * stride + fromX * qsizetype(sizeof(QRgb));
+            for (int y = fromY; y <= toY; ++y, at += stride) *reinterpret_cast<QRgb*>(at) = pixel;
+        } else if (toY - fromY >= toX - fromX) {
+            const double slope = (ex - sx) / (ey - sy);
+            double x = sx + (fromY + 0.5 - sy) * slope;
+            uchar* row = bits + fromY * stride;
+            for (int y = fromY; y <= toY; ++y, row += stride, x += slope)
+                reinterpret_cast<QRgb*>(row)[clampTo(static_cast<int>(x), fromX, toX)] = pixel;
+        } else {
+            const double slope = (ey - sy) / (ex - sx);
+            double y = sy + (fromX + 0.5 - sx) * slope;
+            for (int x = fromX; x <= toX; ++x, y += slope) {
+                const int row = clampTo(static_cast<int>(y), fromY, toY);
+                reinterpret_cast<QRgb*>(bits + row * stride)[x] = pixel;
+            }
+        }
+    };
+    if (curveStroke(line) == CurveStroke::Columns) {
+        forEachColumnSegment(p, segment);
+    } else {
+        for (std::size_t i = 1; i < p.size(); ++i) segment(p[i - 1], p[i]);
+    }
 }
 
 void paintChartPolylines(QPainter& painter, std::span<const ChartPolyline> lines) {

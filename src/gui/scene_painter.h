@@ -4,11 +4,13 @@
 // its scene with these; any other chart whose scene is made of ChartPolylines can too.
 
 #include <QColor>
+#include <QPoint>
 
 #include <span>
 
 #include "data/chart_model.h"
 
+class QImage;
 class QPainter;
 
 namespace tarvo::gui {
@@ -20,14 +22,37 @@ Rgb rgbOf(const QColor& colour);
 // flat caps, so a two-point dash is exactly as long as the core made it.
 void paintChartPolyline(QPainter& painter, const ChartPolyline& line, const QColor& colour);
 
-// A curve of the history chart in `colour`. Where its points crowd several to a pixel
-// column (a reduced view holds up to four per column), it is drawn as what such a
-// polyline covers: per column one vertical segment from its lowest to its highest
-// point, and the joins from each column's last point to the next column's first, all
-// in one call and without antialiasing, which changes nothing on segments a pixel wide.
-// A curve whose points stand apart is a polyline, antialiased where its points lie
-// more than a column and a half apart.
+// How a curve of the history chart is drawn.
+enum class CurveStroke {
+    // Crowded: three points or more to two pixel columns (a reduced view holds up to
+    // four per column) on a line a pixel wide. Drawn as what such a polyline covers:
+    // per column one vertical segment from its lowest to its highest point, and the
+    // joins from each column's last point to the next column's first, without
+    // antialiasing, which changes nothing on segments a pixel wide.
+    Columns,
+    // A polyline whose points lie more than a column and a half apart, antialiased.
+    Smooth,
+    // Any other polyline, without antialiasing: on steps of about a column it only blurs.
+    Plain,
+};
+CurveStroke curveStroke(const ChartPolyline& line);
+
+// A curve of the history chart in `colour`, drawn as its stroke says; a crowded one
+// with a single call.
 void paintChartCurve(QPainter& painter, const ChartPolyline& line, const QColor& colour);
+
+// Whether rasterChartCurve can draw `line`: a line a pixel wide, not antialiased.
+inline bool rastersCurve(const ChartPolyline& line) {
+    return line.width <= 1 && curveStroke(line) != CurveStroke::Smooth;
+}
+
+// What paintChartCurve draws of such a line, written straight into `image` (an opaque
+// ARGB32_Premultiplied image whose pixel (0, 0) lies at the device point `origin`), a
+// pixel per step along the longer axis of each segment: the screen's fast path for
+// tens of thousands of segments a pixel or two long, which QPainter draws one at a
+// time. Parts outside the image are cut off.
+void rasterChartCurve(QImage& image, QPoint origin, const ChartPolyline& line,
+                      const QColor& colour);
 
 // Every polyline in its own colour, in order.
 void paintChartPolylines(QPainter& painter, std::span<const ChartPolyline> lines);
