@@ -9,7 +9,9 @@ namespace tarvo {
 
 namespace {
 
-bool isContinuationByte(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
+bool isContinuationByte(char c) {
+    return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
+}
 
 // The value of an environment variable, or empty when it is unset.
 std::string environment(const char* name) {
@@ -35,7 +37,9 @@ std::string fileKind(const std::filesystem::path& path) {
     return kind;
 }
 
-bool isLoggerDataFileName(const std::filesystem::path& path) { return fileKind(path) == "orx"; }
+bool isLoggerDataFileName(const std::filesystem::path& path) {
+    return fileKind(path) == "orx";
+}
 
 SaveFormat saveFormatFor(const std::filesystem::path& path) {
     const std::string kind = fileKind(path);
@@ -53,6 +57,22 @@ std::string pathText(const std::filesystem::path& path) {
 
 std::filesystem::path pathFromText(std::string_view utf8) {
     return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
+}
+
+std::filesystem::path fullPath(const std::filesystem::path& path) {
+    if (path.empty()) return path;
+    std::error_code error;
+    const std::filesystem::path absolute = std::filesystem::absolute(path, error);
+    return error ? path : absolute.lexically_normal();
+}
+
+bool sameFile(const std::filesystem::path& a, const std::filesystem::path& b) {
+    const auto resolved = [](const std::filesystem::path& p) {
+        std::error_code error;
+        const std::filesystem::path canonical = std::filesystem::weakly_canonical(p, error);
+        return error ? fullPath(p) : canonical;
+    };
+    return resolved(a) == resolved(b);
 }
 
 std::filesystem::path dataFolder() {

@@ -36,6 +36,15 @@ SaveFormat saveFormatFor(const std::filesystem::path& path);
 std::string pathText(const std::filesystem::path& path);
 std::filesystem::path pathFromText(std::string_view utf8);
 
+// The path made absolute against the working folder, "." and ".." taken out; links
+// are kept as named (the window shows the name the operator chose). A path that
+// cannot be made absolute stays as it is.
+std::filesystem::path fullPath(const std::filesystem::path& path);
+
+// Whether two paths name the same file: compared with every link resolved, as far as
+// the paths exist, so "./x.orx", "/data/x.orx" and a link to it are one file.
+bool sameFile(const std::filesystem::path& a, const std::filesystem::path& b);
+
 // The writable data folder: $TARVO_DATA_DIR when set and not empty, else the
 // platform's application data folder ($XDG_DATA_HOME/Tarvo or ~/.local/share/Tarvo
 // on Linux, %APPDATA%\Tarvo on Windows). The folder is not created here.

@@ -13,11 +13,14 @@ namespace tarvo {
 
 namespace {
 
-// The history window showing the file `path` (same characters, same case), if any.
-std::optional<int> windowShowing(const Workstation& workstation, const std::string& path) {
+// The history window showing the file `path` (the same file, however it is named), if any.
+std::optional<int> windowShowing(const Workstation& workstation,
+                                 const std::filesystem::path& path) {
     const auto& windows = workstation.documents();
     for (std::size_t i = 0; i < windows.size(); ++i) {
-        if (windows[i]->kind == kHistoryWindowTag && windows[i]->document.fileName == path)
+        const HistoryDocument& shown = windows[i]->document;
+        if (windows[i]->kind == kHistoryWindowTag && !shown.fileName.empty() &&
+            sameFile(pathFromText(shown.fileName), path))
             return static_cast<int>(i);
     }
     return std::nullopt;
@@ -29,7 +32,7 @@ bool reload(Workstation& workstation, int index, const std::filesystem::path& pa
     HistoryDocument* document = workstation.document(index);
     if (!document) return false;
     HistoryDocument fresh;
-    const CommandOutcome read = openDocumentFile(fresh, path, kDefaultPlotWidthTwips);
+    const CommandOutcome read = openDocumentFile(fresh, fullPath(path), kDefaultPlotWidthTwips);
     if (!read) {
         if (read.message) workstation.messenger().show(*read.message);
         return false;
@@ -117,7 +120,7 @@ OpenFlowResult openFiles(Workstation& workstation,
                          const std::vector<std::filesystem::path>& paths) {
     OpenFlowResult result;
     for (const std::filesystem::path& path : paths) {
-        if (const auto shown = windowShowing(workstation, pathText(path))) {
+        if (const auto shown = windowShowing(workstation, path)) {
             const Answer answer = workstation.messenger().ask(std::string(kAlreadyOpenQuestion),
                                                               std::string(kAlreadyOpenTitle));
             if (answer == Answer::Yes && reload(workstation, *shown, path))
@@ -170,8 +173,8 @@ bool appendHistoryWindowToDatabase(Workstation& workstation, int index, Document
 bool saveLiveWindowAs(Workstation& workstation, DocumentDialogs& dialogs) {
     const auto name = dialogs.askFileName(liveSaveDialog());
     if (!name || name->empty()) return false;
-    const CommandOutcome saved =
-        saveLiveDocumentAs(workstation.liveDocument(), pathFromText(*name), workstation.templates());
+    const CommandOutcome saved = saveLiveDocumentAs(workstation.liveDocument(), pathFromText(*name),
+                                                    workstation.templates());
     report(workstation, saved);
     return saved.ok;
 }

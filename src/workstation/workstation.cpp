@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "files/file_names.h"
 #include "workstation/document_commands.h"
 
 namespace tarvo {
@@ -343,7 +344,9 @@ int Workstation::addDocument(std::unique_ptr<HistoryWindow> window) {
 std::optional<int> Workstation::openDocument(const std::filesystem::path& path) {
     if (path.empty()) return std::nullopt;
     auto window = std::make_unique<HistoryWindow>();
-    const CommandOutcome loaded = openDocumentFile(window->document, path, kDefaultPlotWidthTwips);
+    // The window names its file by its full path, however it was given.
+    const CommandOutcome loaded =
+        openDocumentFile(window->document, fullPath(path), kDefaultPlotWidthTwips);
     if (!loaded) {
         if (loaded.message) messenger_.show(*loaded.message);
         return std::nullopt;

@@ -160,6 +160,26 @@ TEST_F(DocumentFlowsTest, AnsweredYesTheFileIsReadAgainIntoTheSameWindow) {
     EXPECT_TRUE(doc(0).saved);
 }
 
+TEST_F(DocumentFlowsTest, AFileOpenedByARelativeNameIsKnownAgainUnderItsFullPathAndThroughALink) {
+    const auto a = fixture("a.orx");
+    std::filesystem::create_symlink(a, folder / "link.orx");
+    // As from the command line: a name relative to the working folder.
+    const std::filesystem::path before = std::filesystem::current_path();
+    std::filesystem::current_path(folder.path());
+    const auto opened = ws.openDocument("./a.orx");
+    std::filesystem::current_path(before);
+    ASSERT_EQ(opened, 0);
+    EXPECT_EQ(doc(0).caption, "记录仪文件:" + text(a));
+
+    messenger.answers = {Answer::No, Answer::No};
+    const auto result = openFiles(ws, {a, folder / "link.orx"});
+
+    EXPECT_TRUE(result.opened.empty());
+    EXPECT_EQ(ws.documents().size(), 1u);
+    ASSERT_EQ(messenger.shown.size(), 2u);
+    EXPECT_EQ(messenger.shown[1].text, "文件已打开，是否重新打开？");
+}
+
 TEST_F(DocumentFlowsTest, AFileThatFailsOnReadingAgainLeavesTheWindowAsItWas) {
     const auto a = fixture("a.orx");
     ASSERT_EQ(ws.openDocument(a), 0);
