@@ -23,7 +23,7 @@ std::string fileNameOfCommandLine(std::string_view line) {
 }  // namespace
 
 SerialDialogValues serialDialogValues(const ProgramSettings& s) {
-    return {s.ComPort,     s.OverTime, s.CheckMode,          s.ResendTime,
+    return {s.ComPort,     s.OverTime, s.CheckMode,        s.ResendTime,
             s.ConferStyle, s.BaudRate, s.StrictTiming != 0};
 }
 
@@ -199,7 +199,12 @@ bool Workstation::showFileProperties() {
     return true;
 }
 
-void Workstation::serialSettingsAccepted(const SerialDialogValues& values) {
+bool Workstation::serialSettingsAccepted(const SerialDialogValues& values) {
+    if (!allowed(Command::Connect)) {
+        messenger_.show({std::string(kSerialSettingsBusyMessage), std::string(kSerialSettingsTitle),
+                         MessageIcon::Information, MessageButtons::Ok});
+        return false;
+    }
     settings_.ComPort = values.comPort;
     settings_.OverTime = values.overTime;
     settings_.CheckMode = values.checkMode;
@@ -208,11 +213,10 @@ void Workstation::serialSettingsAccepted(const SerialDialogValues& values) {
     settings_.BaudRate = values.baudRate;
     settings_.StrictTiming = values.strictTiming ? 1 : 0;
     saveSettings(store_, settings_, names_);
-    // A second exchange must not start on top of a pending one.
-    if (!allowed(Command::Connect)) return;
     takeSelectedAddress();
     engine_.connectLogger(static_cast<int>(settings_.ConferStyle));
     runEnabling();
+    return true;
 }
 
 void Workstation::setDatabaseServer(std::string uri, std::string line) {

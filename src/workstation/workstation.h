@@ -42,6 +42,9 @@ namespace tarvo {
 inline constexpr std::string_view kProgramTitle = "Tarvo(多机版)";
 inline constexpr std::string_view kLiveStillRunningQuestion = "实时数据仍在采集中,是否退出?";
 inline constexpr std::string_view kExitTitle = "退出";
+inline constexpr std::string_view kSerialSettingsBusyMessage =
+    "正在与记录仪通讯，串口设置未改变，请在通讯结束后再设置。";
+inline constexpr std::string_view kSerialSettingsTitle = "串口设置";
 
 enum class Arrangement { Cascade, TileHorizontal, TileVertical, ArrangeIcons };
 
@@ -157,9 +160,11 @@ class Workstation : public EngineListener, public HistorySink, public LiveSample
     // parameters under "文件属性". False (nothing happens) without an active history window.
     bool showFileProperties();
     // The serial settings dialog was confirmed: the values are stored and saved,
-    // then the selected logger is connected with the chosen variant (unless an
-    // exchange or live sampling is under way).
-    void serialSettingsAccepted(const SerialDialogValues& values);
+    // then the selected logger is connected with the chosen variant. While an
+    // exchange or live sampling is under way nothing changes (the pending answer is
+    // decoded by the settings it was asked with) and kSerialSettingsBusyMessage says
+    // so; false then.
+    bool serialSettingsAccepted(const SerialDialogValues& values);
     // The database server's settings were confirmed: stored as given and saved.
     void setDatabaseServer(std::string uri, std::string line);
     // The selector's choice, as a device address 1..100 (others are ignored).

@@ -390,14 +390,25 @@ TEST_F(WorkstationTest, SerialSettingsAreSavedAndTheChosenVariantConnects) {
     EXPECT_EQ(port.sentFrames().back(), secondBlockFrame(1));  // "XY-001" reads two blocks
 }
 
-TEST_F(WorkstationTest, SerialSettingsDoNotStartASecondExchange) {
+TEST_F(WorkstationTest, SerialSettingsConfirmedDuringAnExchangeChangeNothingAndSaySo) {
     start();
-    ASSERT_TRUE(ws->connect());
+    ASSERT_TRUE(ws->connect());  // an "XY-002" connect is pending
     const auto sent = port.sentFrames().size();
-    ws->serialSettingsAccepted(serialDialogValues(ws->settings()));
+    const std::int32_t style = ws->settings().ConferStyle;
+    SerialDialogValues values = serialDialogValues(ws->settings());
+    values.conferStyle = style == 1 ? 2 : 1;
+    values.overTime = 300;
+    messenger.shown.clear();
+
+    EXPECT_FALSE(ws->serialSettingsAccepted(values));
+
     EXPECT_EQ(port.sentFrames().size(), sent);
+    EXPECT_EQ(ws->settings().ConferStyle, style);
+    EXPECT_NE(store.read("ProgramSetting", "OverTime"), "300");
+    ASSERT_EQ(messenger.shown.size(), 1u);
+    EXPECT_EQ(messenger.shown[0].text, kSerialSettingsBusyMessage);
     ASSERT_TRUE(runUntilIdle());
-    EXPECT_TRUE(ws->engine().flags().connected);
+    EXPECT_TRUE(ws->engine().flags().connected);  // the answer decoded as it was asked
 }
 
 TEST_F(WorkstationTest, ClosingTheDeviceNamesResetsSelectorAndAddress) {
