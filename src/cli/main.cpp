@@ -52,9 +52,9 @@ constexpr int kUsage = 2;
 
 // Questions a command implies by being given: they are answered Yes.
 const std::set<std::string> kImpliedYes = {
-    "是否确定上传历史数据？",
-    "您确定要停止记录仪吗？",
-    "是否清除原有数据并启动记录仪？",
+    std::string(kUploadConfirmation),
+    std::string(kStopQuestion),
+    std::string(kRestartConfirm),
 };
 
 std::atomic<bool> gStop{false};
@@ -219,10 +219,13 @@ int runShow(std::vector<std::string> args) {
         separator = "\t";
     }
     std::cout << '\n';
-    for (const auto& r : channelListRows(doc)) {
-        std::cout << r.channelText << '\t' << r.typeText << '\t' << r.selectedValue << '\t'
-                  << r.unitText << '\t' << r.recordTime << '\t' << r.maxText << '\t' << r.minText
-                  << '\t' << r.meanText << '\t' << r.indexText << '\n';
+    for (const auto& row : channelListRows(doc)) {
+        separator = "";
+        for (const std::string* cell : row.cells()) {
+            std::cout << separator << *cell;
+            separator = "\t";
+        }
+        std::cout << '\n';
     }
     return kOk;
 }

@@ -42,6 +42,12 @@ struct ChannelListRow {
     std::string indexText;  // filled by the cursor read-out
     Rgb colour = 0;         // the row and its cells take the curve colour
     bool checked = true;    // the curve is shown
+
+    // The cells in the order of kChannelListColumns.
+    std::array<const std::string*, kChannelListColumns.size()> cells() const {
+        return {&channelText, &typeText, &selectedValue, &unitText, &recordTime,
+                &maxText,     &minText,  &meanText,      &indexText};
+    }
 };
 
 // The rows of the list in channel-record order; none while the document is not loaded.

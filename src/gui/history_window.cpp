@@ -240,9 +240,7 @@ void HistoryWindow::refreshChannelList() {
     for (std::size_t i = 0; i < rows.size(); ++i) {
         const ChannelListRow& row = rows[i];
         QTreeWidgetItem* item = channelList_->topLevelItem(static_cast<int>(i));
-        const std::array<const std::string*, 9> cells = {
-            &row.channelText, &row.typeText, &row.selectedValue, &row.unitText, &row.recordTime,
-            &row.maxText,     &row.minText,  &row.meanText,      &row.indexText};
+        const auto cells = row.cells();
         const QBrush colour(toQColor(row.colour));
         for (std::size_t c = 0; c < cells.size(); ++c) {
             item->setText(static_cast<int>(c), QString::fromStdString(*cells[c]));

@@ -13,7 +13,6 @@ namespace tarvo {
 
 namespace {
 
-constexpr std::string_view kConfirm = "是否确定上传历史数据？";
 constexpr std::string_view kConfirmTitle = "上传";
 constexpr std::string_view kNoDataStored =
     "记录仪中有可能并未存储数据。如果尚未重启，建议您先重启记录仪；如果已重启，请稍候再下载。";
@@ -43,7 +42,7 @@ void HistoryUpload::start(int deviceAddress) {
     if (engine_.busy()) return;
     engine_.setDeviceAddress(deviceAddress);
     const Answer answer =
-        engine_.messenger().ask(std::string(kConfirm), std::string(kConfirmTitle));
+        engine_.messenger().ask(std::string(kUploadConfirmation), std::string(kConfirmTitle));
     if (answer != Answer::Yes) return;
     dataBuff_.clear();
     lastPageNumber_ = -1;

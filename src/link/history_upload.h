@@ -14,6 +14,7 @@
 // the engine's after-read actions ask for the hand-over (showUploadedHistory).
 
 #include <cstdint>
+#include <string_view>
 #include <vector>
 
 #include "core/bytes.h"
@@ -21,6 +22,9 @@
 #include "link/engine_listener.h"
 
 namespace tarvo {
+
+// The question an upload asks before it starts (title "上传").
+inline constexpr std::string_view kUploadConfirmation = "是否确定上传历史数据？";
 
 class TransactionEngine;
 

@@ -36,7 +36,6 @@ namespace tarvo {
 
 inline constexpr std::string_view kNoLoggerFound = "没有找到记录仪。";
 inline constexpr std::string_view kFleetFailed = "失败";
-inline constexpr std::string_view kUploadConfirmation = "是否确定上传历史数据？";
 
 enum class FleetWork { None, Scan, Collect };
 
