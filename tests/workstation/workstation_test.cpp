@@ -227,8 +227,8 @@ TEST_F(WorkstationTest, CommandWindowFollowsTheEchoOfEveryFrameSent) {
 TEST_F(WorkstationTest, ASuccessfulStopMarksThePaneTitleUntilTheNextRead) {
     start();
     connectAndWait();
-    ws->engine().setStopIssued(1);
-    ws->engine().startExchange(kModeSettings, stopFrame(1), 5000, 500, 500, true);
+    messenger.answers = {Answer::Yes};  // "您确定要停止记录仪吗？"
+    ASSERT_TRUE(ws->stopRecording());
     ASSERT_TRUE(runUntilIdle());
     EXPECT_TRUE(ws->engine().flags().settingsChanged);
     EXPECT_EQ(ws->pane().title(), "记录仪属性*");
