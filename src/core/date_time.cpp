@@ -9,6 +9,15 @@
 
 namespace tarvo {
 
+bool isLeapYear(int y) {
+    return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
+}
+
+int daysInMonth(int y, int m) {
+    static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    return m == 2 && isLeapYear(y) ? 29 : kDays[m - 1];
+}
+
 namespace {
 
 constexpr std::int64_t kSecPerDay = 86400;
@@ -179,15 +188,6 @@ class Cursor {
     std::string_view s_;
     std::size_t pos_ = 0;
 };
-
-bool isLeap(int y) {
-    return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
-}
-
-int daysInMonth(int y, int m) {
-    static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    return m == 2 && isLeap(y) ? 29 : kDays[m - 1];
-}
 
 // Years take 1..7 digits (the texts write at least four), month and day 1..2.
 bool readDate(Cursor& c, int& y, int& m, int& d) {

@@ -24,6 +24,10 @@ struct CivilTime {
 
 inline constexpr double kSecondsPerDay = 86400.0;
 
+// The Gregorian calendar: leap years, and the days of month 1..12 of a year.
+bool isLeapYear(int year);
+int daysInMonth(int year, int month);
+
 // Builds the day number of a civil date and time. Out-of-range components carry
 // over as calendar arithmetic does (month 13 is January of the next year, second 60
 // the next minute), so bytes from a logger never make an invalid value.

@@ -5,6 +5,8 @@
 #include <cerrno>
 #include <cstdint>
 
+#include "core/utf8.h"
+
 namespace tarvo {
 
 namespace {
@@ -30,34 +32,9 @@ std::uint8_t byteAt(std::string_view s, std::size_t i) {
     return static_cast<std::uint8_t>(s[i]);
 }
 
-// Length of the well-formed UTF-8 sequence at the start of `s`, or, when it is
-// malformed, the length of its longest well-formed prefix (at least 1): the bytes
-// that one replacement character stands for.
+// The bytes one replacement character stands for at the start of malformed UTF-8.
 std::size_t utf8SequenceLength(std::string_view s) {
-    const std::uint8_t b0 = byteAt(s, 0);
-    if (b0 < 0x80) return 1;
-    std::size_t need = 0;
-    std::uint8_t lo = 0x80, hi = 0xBF;  // allowed range of the second byte
-    if (b0 >= 0xC2 && b0 <= 0xDF) {
-        need = 2;
-    } else if (b0 >= 0xE0 && b0 <= 0xEF) {
-        need = 3;
-        if (b0 == 0xE0) lo = 0xA0;
-        if (b0 == 0xED) hi = 0x9F;  // no surrogates
-    } else if (b0 >= 0xF0 && b0 <= 0xF4) {
-        need = 4;
-        if (b0 == 0xF0) lo = 0x90;
-        if (b0 == 0xF4) hi = 0x8F;
-    } else {
-        return 1;
-    }
-    std::size_t i = 1;
-    for (; i < need && i < s.size(); ++i) {
-        const std::uint8_t b = byteAt(s, i);
-        const bool good = i == 1 ? (b >= lo && b <= hi) : (b >= 0x80 && b <= 0xBF);
-        if (!good) return i;
-    }
-    return i;  // `need` when complete, fewer when the text ends early
+    return firstUtf8Character(s).length;
 }
 
 // Bytes the GBK character at the start of `s` occupies when the decoder rejects it:

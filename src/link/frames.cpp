@@ -5,6 +5,7 @@
 
 #include "core/codecs.h"
 #include "core/logger_parameters.h"
+#include "core/utf8.h"
 
 namespace tarvo {
 
@@ -39,53 +40,11 @@ Bytes settingFrame(int address, std::uint8_t x, std::uint8_t y) {
     return {kLongStart, a[0], a[1], 0x30, 0x46, 0x05, 0x03, x, y, 0x55, kEnd};
 }
 
-// UTF-8 to UTF-16 code units. A malformed sequence becomes U+FFFD and decoding
-// goes on at the next byte.
-std::u16string utf16Of(std::string_view text) {
-    std::u16string out;
-    std::size_t i = 0;
-    while (i < text.size()) {
-        const auto b0 = static_cast<unsigned char>(text[i]);
-        std::size_t len = 0;
-        char32_t cp = 0;
-        char32_t min = 0;
-        if (b0 < 0x80) {
-            len = 1, cp = b0;
-        } else if (b0 >= 0xC2 && b0 <= 0xDF) {
-            len = 2, cp = b0 & 0x1F, min = 0x80;
-        } else if (b0 >= 0xE0 && b0 <= 0xEF) {
-            len = 3, cp = b0 & 0x0F, min = 0x800;
-        } else if (b0 >= 0xF0 && b0 <= 0xF4) {
-            len = 4, cp = b0 & 0x07, min = 0x10000;
-        }
-        bool ok = len > 0 && i + len <= text.size();
-        for (std::size_t k = 1; ok && k < len; ++k) {
-            const auto b = static_cast<unsigned char>(text[i + k]);
-            if ((b & 0xC0) != 0x80) ok = false;
-            cp = (cp << 6) | (b & 0x3F);
-        }
-        if (ok && (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))) ok = false;
-        if (!ok) {
-            out.push_back(u'\uFFFD');
-            ++i;
-            continue;
-        }
-        if (cp >= 0x10000) {
-            cp -= 0x10000;
-            out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
-            out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
-        } else {
-            out.push_back(static_cast<char16_t>(cp));
-        }
-        i += len;
-    }
-    return out;
-}
 
 // text16: at most 8 UTF-16 code units, low byte first, zero bytes after. A
 // character whose surrogate pair would be cut at the eighth unit is left out whole.
 void putText16(Bytes& frame, std::size_t pos, std::string_view text) {
-    std::u16string units = utf16Of(text);
+    std::u16string units = utf8ToUtf16(text);
     if (units.size() > 8) {
         units.resize(8);
         if (units[7] >= 0xD800 && units[7] <= 0xDBFF) units.resize(7);

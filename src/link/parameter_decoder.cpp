@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/codecs.h"
+#include "core/utf8.h"
 
 namespace tarvo {
 
@@ -83,24 +84,6 @@ void readDate8(const Positions& a, int pos, DateTime& member) {
 
 void readText16(const Positions& a, int pos, bool skipZeroUnits, std::string& member) {
     if (a.has(pos, 16)) member = decodeText16(a.span(pos, 16), skipZeroUnits);
-}
-
-void appendUtf8(std::string& out, char32_t cp) {
-    if (cp < 0x80) {
-        out.push_back(static_cast<char>(cp));
-    } else if (cp < 0x800) {
-        out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    } else if (cp < 0x10000) {
-        out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    } else {
-        out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
-        out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    }
 }
 
 std::string trimmed(const std::string& s, std::string_view padding) {
@@ -228,20 +211,7 @@ std::string decodeText16(ByteView sixteen, bool skipZeroUnits) {
         if (skipZeroUnits && unit == 0) continue;
         units.push_back(unit);
     }
-    std::string text;
-    for (std::size_t i = 0; i < units.size(); ++i) {
-        const char16_t u = units[i];
-        if (u >= 0xD800 && u <= 0xDBFF && i + 1 < units.size() && units[i + 1] >= 0xDC00 &&
-            units[i + 1] <= 0xDFFF) {
-            appendUtf8(text, 0x10000 + ((static_cast<char32_t>(u) - 0xD800) << 10) +
-                                 (static_cast<char32_t>(units[i + 1]) - 0xDC00));
-            ++i;
-        } else if (u >= 0xD800 && u <= 0xDFFF) {
-            appendUtf8(text, 0xFFFD);
-        } else {
-            appendUtf8(text, u);
-        }
-    }
+    const std::string text = utf16ToUtf8(std::u16string_view(units.data(), units.size()));
     // Unused units of a text are zero: they are padding like the spaces, and the
     // parameter write pads with zeros again.
     return skipZeroUnits ? text : trimmed(text, std::string_view(" \0", 2));

@@ -8,6 +8,7 @@
 #include <sstream>
 
 #include "core/codecs.h"
+#include "core/date_time.h"
 #include "link/frames.h"
 #include "sim/sample_encoders.h"
 #include "sim/text16.h"
@@ -39,15 +40,6 @@ constexpr std::pair<SimCommand, const char*> kCommandNames[] = {
     {SimCommand::SmsNumbers, "smsNumbers"},
     {SimCommand::SmsPassword, "smsPassword"},
 };
-
-bool isLeap(int y) {
-    return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
-}
-
-int daysInMonth(int y, int m) {
-    static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    return m == 2 && isLeap(y) ? 29 : kDays[m - 1];
-}
 
 bool allDigits(std::string_view s) {
     for (char c : s) {
@@ -416,14 +408,14 @@ void readConfig(const Json& j, SimConfig& c, std::string& error) {
     r.integer("storageCapacity", c.storageCapacity, 0, 65535);
     r.integer("effectiveCapacity", c.effectiveCapacity, 0, 65535);
     r.text("modelPassword", c.modelPassword);
-    if (r.ok() && (c.modelPassword.size() > 3 || !isAscii(c.modelPassword))) {
+    if (r.ok() && (c.modelPassword.size() > 3 || !sim_text::isAscii(c.modelPassword))) {
         return r.fail("modelPassword", "must be at most three ASCII characters");
     }
     r.text("userName", c.userName);
     r.text("title", c.title);
     for (const char* key : {"userName", "title"}) {
         const std::string& s = key[0] == 'u' ? c.userName : c.title;
-        if (r.ok() && (!validUtf8(s) || utf8ToUtf16(s).size() > 8)) {
+        if (r.ok() && (!sim_text::validUtf8(s) || sim_text::utf8ToUtf16(s).size() > 8)) {
             r.fail(key, "must be UTF-8 text of at most 8 UTF-16 code units");
         }
     }

@@ -79,7 +79,7 @@ void putDuration(Bytes& b, int pos, int seconds) {
 
 // Eight UTF-16 code units, low byte first; short texts are padded with `pad` units.
 void putText16(Bytes& b, int pos, const std::string& text, char16_t pad) {
-    std::u16string units = utf8ToUtf16(text);
+    std::u16string units = sim_text::utf8ToUtf16(text);
     units.resize(8, pad);
     for (int i = 0; i < 8; ++i) {
         b[pos + 2 * i] = static_cast<std::uint8_t>(units[i] & 0xFF);
@@ -93,7 +93,7 @@ std::string text16At(ByteView f, int pos) {
         units += static_cast<char16_t>(f[pos + 2 * i] | (f[pos + 2 * i + 1] << 8));
     }
     while (!units.empty() && units.back() == 0) units.pop_back();
-    return utf16ToUtf8(units);
+    return sim_text::utf16ToUtf8(units);
 }
 
 bool validClock(int year, int month, int day, int hour, int minute, int second) {

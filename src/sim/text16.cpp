@@ -1,6 +1,10 @@
 #include "sim/text16.h"
 
-namespace tarvo {
+// The simulated logger keeps its own UTF-8 and UTF-16 conversion on purpose, written
+// apart from the program's (core/utf8.h): as the other end of the line it is an
+// independent check of what the program sends and reads back.
+
+namespace tarvo::sim_text {
 
 namespace {
 
@@ -115,4 +119,4 @@ std::string utf16ToUtf8(std::u16string_view s) {
     return out;
 }
 
-}  // namespace tarvo
+}  // namespace tarvo::sim_text

@@ -4,7 +4,10 @@
 #include <string>
 #include <string_view>
 
-namespace tarvo {
+namespace tarvo::sim_text {
+
+// The simulator's own conversions, kept apart from the program's on purpose (see
+// text16.cpp).
 
 bool validUtf8(std::string_view s);
 bool isAscii(std::string_view s);
@@ -13,4 +16,4 @@ std::u16string utf8ToUtf16(std::string_view s);
 // Unpaired surrogates become U+FFFD.
 std::string utf16ToUtf8(std::u16string_view s);
 
-}  // namespace tarvo
+}  // namespace tarvo::sim_text

@@ -5,6 +5,7 @@
 #include <charconv>
 #include <limits>
 
+#include "core/utf8.h"
 #include "data/history_document.h"
 
 namespace tarvo {
@@ -84,42 +85,11 @@ bool mayEditProtected(const Viewer& v) {
     return v.loggedIn && v.level >= 10;
 }
 
-// Length in bytes of the UTF-8 sequence a lead byte starts, 0 for a byte no
-// sequence starts with.
-std::size_t sequenceLength(unsigned char lead) {
-    if (lead < 0x80) return 1;
-    if (lead >= 0xC2 && lead <= 0xDF) return 2;
-    if (lead >= 0xE0 && lead <= 0xEF) return 3;
-    if (lead >= 0xF0 && lead <= 0xF4) return 4;
-    return 0;
-}
-
-// Splits UTF-8 into its characters; nothing when the text is not valid UTF-8.
-std::optional<std::vector<std::string_view>> characters(std::string_view text) {
-    std::vector<std::string_view> out;
-    std::size_t i = 0;
-    while (i < text.size()) {
-        const std::size_t n = sequenceLength(static_cast<unsigned char>(text[i]));
-        if (n == 0 || i + n > text.size()) return std::nullopt;
-        for (std::size_t k = 1; k < n; ++k) {
-            if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) return std::nullopt;
-        }
-        out.push_back(text.substr(i, n));
-        i += n;
-    }
-    return out;
-}
-
-// A character outside the basic plane takes two UTF-16 code units.
-int utf16Units(std::string_view character) {
-    return character.size() == 4 ? 2 : 1;
-}
-
 // The text cut to `maxUnits` UTF-16 code units (never inside a character); text that
 // is not valid UTF-8 is cut byte by byte.
 std::string cutText(std::string_view text, int maxUnits) {
     if (maxUnits <= 0) return std::string(text);
-    const auto chars = characters(text);
+    const auto chars = utf8Characters(text);
     if (!chars) return std::string(text.substr(0, static_cast<std::size_t>(maxUnits)));
     std::string out;
     int units = 0;
@@ -133,7 +103,7 @@ std::string cutText(std::string_view text, int maxUnits) {
 
 // The last `n` characters of a text.
 std::string lastCharacters(std::string_view text, std::size_t n) {
-    const auto chars = characters(text);
+    const auto chars = utf8Characters(text);
     if (!chars) return std::string(text);
     std::string out;
     const std::size_t from = chars->size() > n ? chars->size() - n : 0;
@@ -743,7 +713,7 @@ SetEditResult applySetEdit(LoggerParameters& params, std::string_view name, std:
 
     switch (e.kind) {
         case EditorKind::TextBox: {
-            const auto chars = characters(value);
+            const auto chars = utf8Characters(value);
             if (!chars) return usage(name, "not a valid UTF-8 text");
             int units = 0;
             for (auto c : *chars) units += utf16Units(c);

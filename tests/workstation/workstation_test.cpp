@@ -604,6 +604,25 @@ TEST_F(WorkstationCommandsTest, AnEditedIntervalIsWrittenByTheRestartAndTheLogge
     EXPECT_FALSE(ws->engine().flags().connected);
 }
 
+TEST_F(WorkstationCommandsTest, AUserNameWithAnEmojiGoesThroughTheEditorAndTheFrameAndComesBack) {
+    start();
+    connectAndWait();
+    const int row = rowOf("用户名");
+    ASSERT_GE(row, 0);
+    auto editor = ws->openEditor(row);
+    ASSERT_TRUE(editor);
+    // Eight UTF-16 units: six letters and one character outside the basic plane.
+    editor->text = "Lab\U0001F600Box";
+    EXPECT_TRUE(ws->commitEditor(*editor).applied);
+
+    messenger.answers = {Answer::Yes, Answer::No};
+    ASSERT_TRUE(ws->restart());
+    ASSERT_TRUE(runUntilIdle());
+    EXPECT_EQ(logger.state().userName, "Lab\U0001F600Box");  // as the logger decodes it
+    connectAndWait();
+    EXPECT_EQ(ws->loggerParams().userName, "Lab\U0001F600Box");
+}
+
 TEST_F(WorkstationCommandsTest, AStopMarksTheSettingsChangedInThePaneTitle) {
     start();
     connectAndWait();
