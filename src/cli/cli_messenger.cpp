@@ -1,7 +1,9 @@
 #include "cli/cli_messenger.h"
 
 #include <algorithm>
+#include <csignal>
 
+#include "cli/cli_session.h"
 #include "link/engine_messages.h"
 
 namespace tarvo::cli {
@@ -44,6 +46,11 @@ void CliMessenger::finish(bool succeeded, bool informationToStdout) {
     FILE* to = succeeded && informationToStdout ? stdout : stderr;
     for (const auto& text : pending_) std::fprintf(to, "%s\n", text.c_str());
     pending_.clear();
+    // A command cut short by SIGINT or SIGTERM says so rather than ending in silence.
+    if (const int signal = stopSignal(); !succeeded && signal != 0) {
+        std::fprintf(stderr, "tarvo-cli: interrupted by %s; the command did not finish\n",
+                     signal == SIGINT ? "SIGINT" : "SIGTERM");
+    }
     std::fflush(stdout);
     std::fflush(stderr);
 }

@@ -24,7 +24,8 @@ public:
     Answer show(const Message& message) override;
 
     // Prints the information held back: to stdout when the command succeeded,
-    // to stderr when it failed (or when standard output carries only results).
+    // to stderr when it failed (or when standard output carries only results);
+    // a failure after SIGINT or SIGTERM is said to be an interruption.
     void finish(bool succeeded, bool informationToStdout = true);
 
     // Every message shown so far, in order (to decide the command's outcome).

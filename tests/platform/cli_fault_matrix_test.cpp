@@ -1,0 +1,412 @@
+// tarvo-cli against a misbehaving line, command by command and fault by fault: every
+// cell ends within its bound with status 1 and its message, leaves the port free to
+// be opened again, and loses nothing (no half-written file under the final name, an
+// existing file of that name untouched).
+//
+// Each cell prints "cell | bound | measured | result" on standard output, so that
+// `ctest -R CliFaultMatrix -V` (or the test binary itself) lists the measured times.
+
+#include <fcntl.h>
+#include <pty.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QSerialPort>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <csignal>
+#include <ostream>
+#include <string>
+#include <thread>
+
+#include "cli_process.h"
+
+namespace tarvo::testing {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using std::chrono::milliseconds;
+
+constexpr const char* kFailure = "操作失败。请检查串口设置和硬件连接是否正常。";
+constexpr const char* kOldBytes = "the file that was there before\n";
+
+// Every cell runs at the default line speed with a short answer timeout and two
+// transmissions a frame, so that the bounds below stay small.
+constexpr int kBaud = 9600;
+constexpr int kTimeoutMs = 200;
+constexpr int kResend = 2;
+
+enum class Op { Connect, Upload, Restart, Live, Scan, Collect };
+enum class Fault {
+    NoAnswer,
+    BadChecksum,
+    Truncated,
+    Trickle,
+    Garbage,
+    EndlessStream,  // a peer that never falls silent
+    Vanish,         // the simulator dies mid-exchange: its pseudo-terminal is closed
+    Interrupt,      // SIGINT to tarvo-cli mid-exchange
+    Terminate,      // SIGTERM to tarvo-cli mid-exchange
+};
+
+const char* opName(Op op) {
+    switch (op) {
+        case Op::Connect: return "connect";
+        case Op::Upload: return "upload";
+        case Op::Restart: return "restart";
+        case Op::Live: return "live";
+        case Op::Scan: return "scan";
+        case Op::Collect: return "collect";
+    }
+    return "?";
+}
+
+const char* faultName(Fault f) {
+    switch (f) {
+        case Fault::NoAnswer: return "noAnswer";
+        case Fault::BadChecksum: return "badChecksum";
+        case Fault::Truncated: return "truncated";
+        case Fault::Trickle: return "trickle";
+        case Fault::Garbage: return "garbage";
+        case Fault::EndlessStream: return "endlessStream";
+        case Fault::Vanish: return "vanish";
+        case Fault::Interrupt: return "sigint";
+        case Fault::Terminate: return "sigterm";
+    }
+    return "?";
+}
+
+// The command whose answers the simulated logger spoils for an operation: the
+// exchange the operation exists for (the connect before it goes through).
+const char* faultedCommand(Op op) {
+    switch (op) {
+        case Op::Connect: return "any";  // both variants, both blocks
+        case Op::Scan: return "connect";
+        case Op::Upload:
+        case Op::Collect: return "history";
+        case Op::Restart: return "write";
+        case Op::Live: return "live";
+    }
+    return "any";
+}
+
+// The longest a failing operation may take, from the answer timing rules: every
+// transmission waits at most the answer timeout plus, for an answer that keeps
+// growing, twice its largest length at the line speed; the receive ticks add about
+// 0.3 s. The transmissions that may fail in a row are counted per operation; the
+// whole is multiplied by 4 and 15 s is added for starting processes on a loaded
+// machine (and a sanitizer build).
+milliseconds boundFor(Op op) {
+    const auto lineMs = [](int bytes) { return 2 * bytes * 10 * 1000 / kBaud; };
+    const int connectTx = kTimeoutMs + lineMs(335) + 300;  // the parameter answer
+    const int pageTx = kTimeoutMs + lineMs(64 + 9) + 300;  // a page of the fixture
+    const int shortTx = kTimeoutMs + lineMs(64) + 300;     // live answers, acknowledgements
+    // A connect that fails tries "XY-002" and then "XY-001" (two blocks).
+    const int connect = 3 * kResend * connectTx;
+    int worst = 0;
+    switch (op) {
+        case Op::Connect: worst = connect; break;
+        case Op::Scan: worst = 2 * connectTx; break;  // two addresses, one transmission each
+        // A page is asked for again after each of up to five bad answers.
+        case Op::Upload:
+        case Op::Collect: worst = connect + 5 * kResend * pageTx; break;
+        case Op::Restart: worst = connect + kResend * (connectTx + shortTx) + connect; break;
+        case Op::Live: worst = connect + 2 * (1000 + kResend * shortTx); break;
+    }
+    return milliseconds(4 * worst + 15000);
+}
+
+QString writeLogger(const QString& folder, Fault fault, Op op) {
+    // A fault of the logger's own spoils every answer to the operation's command.
+    // Faults that strike from outside need an exchange that lasts: its answers crawl
+    // out at 20 ms a byte (live sampling lasts by itself).
+    QString kind = QString::fromLatin1(faultName(fault));
+    if (fault > Fault::Garbage) kind = op == Op::Live ? QString() : QStringLiteral("trickle");
+    const QString faults =
+        kind.isEmpty() ? QStringLiteral("[]")
+                       : QStringLiteral(R"([{"kind": "%1", "command": "%2", "next": 100000}])")
+                             .arg(kind, QString::fromLatin1(faultedCommand(op)));
+    const QString path = folder + "/logger.json";
+    QFile f(path);
+    f.open(QIODevice::WriteOnly);
+    f.write(QStringLiteral(R"({
+  "pageSize": 64, "recordCount": 60, "growRecords": false, "trickleByteMs": 20,
+  "faults": %1,
+  "channels": [
+    {"type": 1, "unit": 1, "dataLength": 2, "rangeLow": -40, "rangeHigh": 85,
+     "started": true, "record": true, "live": {"base": 21, "drift": 0.5},
+     "generator": {"base": 20, "dailyAmplitude": 3, "noise": 0.2, "seed": 3}},
+    {"type": 2, "unit": 2, "dataLength": 4, "rangeLow": 0, "rangeHigh": 100,
+     "started": true, "record": true, "live": {"base": 50, "drift": 1},
+     "generator": {"base": 50, "dailyAmplitude": 10, "noise": 0.5, "seed": 4}}
+  ]
+})")
+                .arg(faults)
+                .toUtf8());
+    return path;
+}
+
+// A peer that writes a byte every 20 ms whatever it hears.
+class EndlessPeer {
+public:
+    EndlessPeer() {
+        if (::openpty(&master_, &slave_, nullptr, nullptr, nullptr) != 0) return;
+        termios tio{};
+        if (::tcgetattr(slave_, &tio) == 0) {
+            ::cfmakeraw(&tio);
+            ::tcsetattr(slave_, TCSANOW, &tio);
+        }
+        char name[128] = {};
+        if (::ptsname_r(master_, name, sizeof name) == 0) path_ = QString::fromLatin1(name);
+        ::fcntl(master_, F_SETFL, ::fcntl(master_, F_GETFL) | O_NONBLOCK);
+        thread_ = std::thread([this] {
+            char buffer[4096];
+            while (!stop_) {
+                [[maybe_unused]] const ssize_t r = ::read(master_, buffer, sizeof buffer);
+                const char byte = 0x3C;  // "<", as an answer begins
+                [[maybe_unused]] const ssize_t w = ::write(master_, &byte, 1);
+                std::this_thread::sleep_for(milliseconds(20));
+            }
+        });
+    }
+    ~EndlessPeer() {
+        stop_ = true;
+        if (thread_.joinable()) thread_.join();
+        if (master_ >= 0) ::close(master_);
+        if (slave_ >= 0) ::close(slave_);
+    }
+    EndlessPeer(const EndlessPeer&) = delete;
+    EndlessPeer& operator=(const EndlessPeer&) = delete;
+    const QString& path() const { return path_; }
+
+private:
+    int master_ = -1;
+    int slave_ = -1;
+    QString path_;
+    std::atomic<bool> stop_{false};
+    std::thread thread_;
+};
+
+// `tarvo-cli simulate` that the test can make vanish (SIGKILL: its pseudo-terminal closes).
+class Simulator {
+public:
+    explicit Simulator(const QString& config) {
+        process_.start(cliPath(), {"simulate", "--no-pace", "--config", config});
+        if (process_.waitForStarted(10000) && process_.waitForReadyRead(10000)) {
+            device_ = QString::fromUtf8(process_.readLine()).trimmed();
+        }
+    }
+    ~Simulator() {
+        process_.terminate();
+        if (!process_.waitForFinished(5000)) process_.kill();
+        process_.waitForFinished(5000);
+    }
+    Simulator(const Simulator&) = delete;
+    Simulator& operator=(const Simulator&) = delete;
+    const QString& device() const { return device_; }
+    void vanish() {
+        process_.kill();
+        process_.waitForFinished(5000);
+    }
+
+private:
+    QProcess process_;
+    QString device_;
+};
+
+struct Cell {
+    Op op;
+    Fault fault;
+    // A trickle that completes within the cut-off is an answer like any other.
+    int status = 1;
+};
+
+std::string cellName(const Cell& c) { return std::string(opName(c.op)) + "_" + faultName(c.fault); }
+
+// So that test names and messages show the cell, not its bytes.
+void PrintTo(const Cell& c, std::ostream* os) { *os << cellName(c); }
+
+class CliFaultMatrix : public ::testing::TestWithParam<Cell> {
+protected:
+    QTemporaryDir dir;
+    QString file(const QString& name) const { return dir.path() + "/" + name; }
+};
+
+TEST_P(CliFaultMatrix, EndsInTimeWithItsFailureReleasesThePortAndLosesNothing) {
+    const Cell cell = GetParam();
+    const Op op = cell.op;
+    const Fault fault = cell.fault;
+    ASSERT_TRUE(dir.isValid());
+
+    // The line: the simulated logger with its fault, or a peer that never falls silent.
+    std::unique_ptr<Simulator> sim;
+    std::unique_ptr<EndlessPeer> endless;
+    QString device;
+    if (fault == Fault::EndlessStream) {
+        endless = std::make_unique<EndlessPeer>();
+        device = endless->path();
+    } else {
+        sim = std::make_unique<Simulator>(writeLogger(dir.path(), fault, op));
+        device = sim->device();
+    }
+    ASSERT_FALSE(device.isEmpty());
+
+    // A file of the target's name is there already; the collect folder is empty.
+    const QString target = file("keep.orx");
+    {
+        QFile old(target);
+        ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+        old.write(kOldBytes);
+    }
+    const QString outDir = file("out");
+    const QString liveDir = file("live");
+
+    QStringList args{"--port",    device,  "--baud", QString::number(kBaud), "--timeout",
+                     QString::number(kTimeoutMs), "--resend", QString::number(kResend)};
+    switch (op) {
+        case Op::Connect: args << "connect"; break;
+        case Op::Upload: args << "upload" << "-o" << target; break;
+        case Op::Restart: args << "restart" << "--set" << "interval=00:05:00"; break;
+        case Op::Live:
+            args << "live" << "--count" << "2" << "--interval" << "1" << "--save-dir" << liveDir;
+            break;
+        case Op::Scan: args << "scan" << "--to" << "2"; break;
+        case Op::Collect: args << "collect" << "--addresses" << "1" << "--out-dir" << outDir; break;
+    }
+
+    QProcess p;
+    auto env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), QStringLiteral(TARVO_BINARY_DIR "/test-config"));
+    p.setProcessEnvironment(env);
+    std::string out;
+    std::string err;
+    const auto drain = [&] {
+        out += p.readAllStandardOutput().toStdString();
+        err += p.readAllStandardError().toStdString();
+    };
+    const milliseconds bound = boundFor(op);
+    const auto start = Clock::now();
+    p.start(cliPath(), args);
+    ASSERT_TRUE(p.waitForStarted(10000));
+
+    // Faults that strike from outside wait until the exchange they strike is under way.
+    if (fault == Fault::Vanish || fault == Fault::Interrupt || fault == Fault::Terminate) {
+        // Upload and collect: the pages have begun (the question comes just before them);
+        // live: the first answer is in; otherwise the command has had time to send.
+        const auto underWay = [&] {
+            switch (op) {
+                case Op::Upload:
+                case Op::Collect: return err.find("是否确定上传历史数据？") != std::string::npos;
+                case Op::Restart: return err.find("是否清除原有数据并启动记录仪？") != std::string::npos;
+                case Op::Live: return !out.empty();
+                default: return Clock::now() - start > milliseconds(1500);
+            }
+        };
+        while (!underWay() && p.state() != QProcess::NotRunning && Clock::now() - start < bound) {
+            p.waitForReadyRead(50);
+            drain();
+        }
+        ASSERT_TRUE(underWay()) << "stdout: " << out << "\nstderr: " << err;
+        std::this_thread::sleep_for(milliseconds(300));
+        if (fault == Fault::Vanish) sim->vanish();
+        if (fault == Fault::Interrupt) ::kill(static_cast<pid_t>(p.processId()), SIGINT);
+        if (fault == Fault::Terminate) p.terminate();
+    }
+    const bool ended = p.waitForFinished(static_cast<int>(
+        std::max<std::int64_t>(1000, (bound - std::chrono::duration_cast<milliseconds>(
+                                                  Clock::now() - start)).count())));
+    const auto took = std::chrono::duration_cast<milliseconds>(Clock::now() - start);
+    if (!ended) {
+        p.kill();
+        p.waitForFinished(5000);
+    }
+    drain();
+    const bool normal = p.exitStatus() == QProcess::NormalExit;
+    const int status = normal ? p.exitCode() : -1;
+    std::printf("fault cell | %s | bound %.1f s | measured %.2f s | status %d\n",
+                cellName(cell).c_str(), bound.count() / 1000.0, took.count() / 1000.0, status);
+    std::fflush(stdout);
+
+    ASSERT_TRUE(ended) << "still running after " << bound.count() << " ms\nstderr: " << err;
+    EXPECT_TRUE(normal) << "ended by a signal, not by winding up";
+    EXPECT_EQ(status, cell.status) << "stdout: " << out << "\nstderr: " << err;
+
+    // The failure is said on standard error.
+    if (cell.status == 0) {
+        EXPECT_EQ(err.find(kFailure), std::string::npos) << err;
+    } else if (fault == Fault::Interrupt && op == Op::Upload) {
+        EXPECT_NE(err.find("tarvo-cli: interrupted by SIGINT"), std::string::npos) << err;
+    } else if (fault == Fault::Terminate && op == Op::Upload) {
+        EXPECT_NE(err.find("tarvo-cli: interrupted by SIGTERM"), std::string::npos) << err;
+    } else if (op == Op::Scan) {
+        EXPECT_NE(err.find("没有找到记录仪。"), std::string::npos) << err;
+    } else if (op == Op::Live) {
+        // Bad answers fail with the failure message, missing ones are counted.
+        EXPECT_TRUE(err.find(kFailure) != std::string::npos ||
+                    err.find("live requests went unanswered") != std::string::npos)
+            << err;
+    } else {
+        EXPECT_NE(err.find(kFailure), std::string::npos) << err;
+    }
+
+    // Nothing lost: no page arrived intact, so the old file is as it was; nothing is
+    // left beside it; the collect folder holds no half-written file.
+    QFile old(target);
+    ASSERT_TRUE(old.open(QIODevice::ReadOnly));
+    EXPECT_EQ(old.readAll().toStdString(), kOldBytes);
+    const QStringList beside =
+        QDir(dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot);
+    const QStringList expected = fault == Fault::EndlessStream
+                                     ? QStringList{"keep.orx"}
+                                     : QStringList{"keep.orx", "logger.json"};
+    EXPECT_EQ(beside, expected) << beside.join(' ').toStdString();
+    const QStringList collected =
+        QDir(outDir).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot);
+    EXPECT_TRUE(collected.isEmpty()) << collected.join(' ').toStdString();
+    if (op == Op::Live) {
+        // A daily file, if any sample was saved, ends with a whole line.
+        for (const QString& name : QDir(liveDir + "/实时数据").entryList(QDir::Files)) {
+            QFile daily(liveDir + "/实时数据/" + name);
+            ASSERT_TRUE(daily.open(QIODevice::ReadOnly));
+            const QByteArray text = daily.readAll();
+            EXPECT_TRUE(text.isEmpty() || text.endsWith("\r\n")) << name.toStdString();
+        }
+    }
+
+    // The port is free again (no lock, no one holding it), unless the device itself went.
+    if (fault != Fault::Vanish) {
+        QSerialPort again(device);
+        EXPECT_TRUE(again.open(QIODevice::ReadWrite)) << again.errorString().toStdString();
+    }
+}
+
+std::vector<Cell> matrix() {
+    std::vector<Cell> cells;
+    for (Op op : {Op::Connect, Op::Upload, Op::Restart, Op::Live, Op::Scan, Op::Collect}) {
+        for (Fault f : {Fault::NoAnswer, Fault::BadChecksum, Fault::Truncated, Fault::Trickle,
+                        Fault::Garbage, Fault::EndlessStream, Fault::Vanish}) {
+            const bool shortAnswers = op == Op::Restart || op == Op::Live;
+            cells.push_back({op, f, f == Fault::Trickle && shortAnswers ? 0 : 1});
+        }
+    }
+    for (Fault f : {Fault::Interrupt, Fault::Terminate}) {
+        cells.push_back({Op::Upload, f, 1});
+        cells.push_back({Op::Collect, f, 1});
+    }
+    return cells;
+}
+
+INSTANTIATE_TEST_SUITE_P(Cells, CliFaultMatrix, ::testing::ValuesIn(matrix()),
+                         [](const ::testing::TestParamInfo<Cell>& cellInfo) {
+                             return cellName(cellInfo.param);
+                         });
+
+}  // namespace
+}  // namespace tarvo::testing
