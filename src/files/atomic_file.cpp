@@ -142,15 +142,13 @@ std::filesystem::path followLinks(std::filesystem::path path) {
     return {};
 }
 
-// A file that exists and may not be written: no write bit at all (a write-protected
-// file, even for a user who could override it) or no write access for this user.
+}  // namespace
+
 bool writeProtected(const std::filesystem::path& path) {
     struct stat st {};
     if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
     return (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0 || ::access(path.c_str(), W_OK) != 0;
 }
-
-}  // namespace
 
 WriteResult writeFileAtomically(const std::filesystem::path& given, ByteView bytes) {
     const std::string name = pathText(given);

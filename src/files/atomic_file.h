@@ -26,6 +26,11 @@ struct WriteResult {
 // the temporary file lying in that file's folder.
 WriteResult writeFileAtomically(const std::filesystem::path& target, ByteView bytes);
 
+// Whether `path` is a file that exists and may not be written: no write bit at all
+// (a write-protected file, even for a user who could override it) or no write
+// access for this user.
+bool writeProtected(const std::filesystem::path& path);
+
 // A name for a temporary file beside `target` (hidden, ending ".tmp"); each attempt
 // gives another name, for callers that create the file themselves and must retry
 // when the name is taken.

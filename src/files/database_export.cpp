@@ -60,6 +60,11 @@ bool fileExists(const std::filesystem::path& path) {
 SinkResult writeDatabaseFile(const DatabaseRows& rows, const std::filesystem::path& path,
                              const std::optional<std::filesystem::path>& copyFrom,
                              bool withConfiguration) {
+    // An existing database that is write-protected is refused like any other file.
+    if (!copyFrom && writeProtected(path)) {
+        return SinkResult{SinkFailure::Write,
+                          pathText(path) + ": cannot write a write-protected file", 0};
+    }
     std::filesystem::path target = path;
     if (copyFrom) {
         std::string error;
