@@ -118,7 +118,7 @@ milliseconds boundFor(Op op) {
         case Op::Upload:
         case Op::Collect: worst = connect + 5 * kResend * pageTx; break;
         case Op::Restart: worst = connect + kResend * (connectTx + shortTx) + connect; break;
-        case Op::Live: worst = connect + 2 * (1000 + kResend * shortTx); break;
+        case Op::Live: worst = connect + 3 * (2000 + kResend * shortTx); break;
     }
     return milliseconds(4 * worst + 15000);
 }
@@ -275,7 +275,9 @@ TEST_P(CliFaultMatrix, EndsInTimeWithItsFailureReleasesThePortAndLosesNothing) {
         case Op::Upload: args << "upload" << "-o" << target; break;
         case Op::Restart: args << "restart" << "--set" << "interval=00:05:00"; break;
         case Op::Live:
-            args << "live" << "--count" << "2" << "--interval" << "1" << "--save-dir" << liveDir;
+            // Two seconds apart, so that a fault striking after the first answer
+            // comes before the last request even on a loaded machine.
+            args << "live" << "--count" << "3" << "--interval" << "2" << "--save-dir" << liveDir;
             break;
         case Op::Scan: args << "scan" << "--to" << "2"; break;
         case Op::Collect: args << "collect" << "--addresses" << "1" << "--out-dir" << outDir; break;
