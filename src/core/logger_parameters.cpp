@@ -58,12 +58,13 @@ std::string startModeText(std::int16_t& startMode) {
 }
 
 std::string stopModeText(std::int16_t& stopMode) {
-    // Several conditions may be set; the pane names the one that wins.
-    if (stopMode & kStopTimed) return "定时停止";
-    if (stopMode & kStopByCount) return "按次数停止";
-    if (stopMode & kStopMemoryFull) return "存储器满停止";
+    // Several conditions may be set; the pane names the one that wins: the last of
+    // the tree's order.
+    for (auto it = kStopConditions.rbegin(); it != kStopConditions.rend(); ++it) {
+        if (stopMode & it->bit) return std::string(it->text);
+    }
     stopMode = kStopFifo;
-    return "先进先出";
+    return std::string(kStopConditions.front().text);
 }
 
 std::string workStatusText(std::int16_t& workStatus) {

@@ -107,6 +107,18 @@ enum StopModeFlags : std::int16_t {
     kStopTimed = 4,
 };
 
+// The stop conditions as the pane and the stop-mode tree name them, in the tree's order.
+struct StopCondition {
+    std::int16_t bit;
+    std::string_view text;
+};
+inline constexpr std::array<StopCondition, 4> kStopConditions = {{
+    {kStopFifo, "先进先出"},
+    {kStopMemoryFull, "存储器满停止"},
+    {kStopByCount, "按次数停止"},
+    {kStopTimed, "定时停止"},
+}};
+
 enum WorkStatus : std::int16_t { kWorkRecording = 1, kWorkStopped = 2 };
 
 enum PowerMode : std::int16_t { kPowerNormal = 0, kPowerSaving = 128 };

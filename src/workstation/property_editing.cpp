@@ -37,16 +37,6 @@ constexpr std::array<std::string_view, 4> kStartModeItems = {"立即启动", "�
 constexpr std::string_view kStoppedText = "立即停止";
 constexpr std::array<std::string_view, 2> kPowerModeItems = {"正常模式", "省电模式"};
 
-// Stop-mode tree: the nodes in order and the bit each one stands for.
-struct StopNode {
-    std::string_view text;
-    std::int16_t bit;
-};
-constexpr std::array<StopNode, 4> kStopNodes = {{{"先进先出", kStopFifo},
-                                                 {"存储器满停止", kStopMemoryFull},
-                                                 {"按次数停止", kStopByCount},
-                                                 {"定时停止", kStopTimed}}};
-
 constexpr std::string_view kAlarmNodeText = "打开报警通道";
 constexpr std::string_view kAlarmNodeKeySuffix = "报警通道";
 
@@ -251,6 +241,14 @@ void startModeRows(EditSession& s) {
     }
 }
 
+void recomputeStartTime(EditSession& s) {
+    recomputeStopTimes(s, StopStep::StartTime, StopStep::StartTime);
+}
+
+DateTime countStopTime(const LoggerParameters& p) {
+    return p.loggerStartTime + p.stopCount * p.interval;
+}
+
 CommitResult commitText(EditSession& s, const PropertyEditor& e) {
     const std::string text = cutText(e.text, e.maxLength > 0 ? e.maxLength : kTextBoxLength);
     const bool isUser = e.key == kUserNameKey;
@@ -264,12 +262,18 @@ CommitResult commitText(EditSession& s, const PropertyEditor& e) {
     return {};
 }
 
+CommitResult commitClock(EditSession& s, const PropertyEditor& e) {
+    setRowValue(s.rows, e.key, dateTimeText(e.time));
+    s.loggerParams.loggerClock = e.time;
+    return {};
+}
+
 CommitResult commitTimedStop(EditSession& s, const PropertyEditor& e) {
     const DateTime value = std::max(e.time, s.now);
     setRowValue(s.rows, e.key, dateTimeText(value));
-    recomputeStopTimes(s, 1, 1);
+    recomputeStartTime(s);
     s.loggerParams.timedStopTime = value;
-    recomputeStopTimes(s, 4, 6);
+    recomputeStopTimes(s, StopStep::FirstStop);
     return {};
 }
 
@@ -283,7 +287,7 @@ CommitResult commitTimedStart(EditSession& s, const PropertyEditor& e) {
     p.timedStartTime = value;
     p.loggerStartTime = value;
     setRowValue(s.rows, kStartTimeKey, dateTimeText(p.loggerStartTime));
-    recomputeStopTimes(s, 2, 6);
+    recomputeStopTimes(s, StopStep::CountStop);
     return {};
 }
 
@@ -323,7 +327,7 @@ CommitResult commitDelay(EditSession& s, const PropertyEditor& e) {
     p.delaySeconds = static_cast<std::int16_t>(c.second);
     p.loggerStartTime = s.now + p.startDelay;
     setRowValue(s.rows, kStartTimeKey, dateTimeText(p.loggerStartTime));
-    recomputeStopTimes(s, 2, 6);
+    recomputeStopTimes(s, StopStep::CountStop);
     return {};
 }
 
@@ -342,7 +346,7 @@ CommitResult commitStopMode(EditSession& s, const PropertyEditor& e) {
     std::int16_t mode = 0;
     for (const auto& node : e.nodes) {
         if (!node.checked) continue;
-        for (const auto& stop : kStopNodes) {
+        for (const auto& stop : kStopConditions) {
             if (node.key == stop.text) mode = static_cast<std::int16_t>(mode | stop.bit);
         }
     }
@@ -360,15 +364,8 @@ CommitResult commitStopMode(EditSession& s, const PropertyEditor& e) {
     } else {
         setRowEditable(s.rows, kTimedStopKey, false);
     }
-    recomputeStopTimes(s, 1, 1);
-    if (mode & kStopByCount) {
-        p.countStopTime = p.loggerStartTime + p.stopCount * p.interval;
-        setRowEditable(s.rows, kStopCountKey, true);
-    } else {
-        setRowEditable(s.rows, kStopCountKey, false);
-    }
-    if (mode & kStopMemoryFull) p.fullStopTime = p.loggerStartTime + p.totalSpace * p.interval;
-    recomputeStopTimes(s, 4, 6);
+    setRowEditable(s.rows, kStopCountKey, (mode & kStopByCount) != 0);
+    recomputeStopTimes(s);
     return {};
 }
 
@@ -395,10 +392,11 @@ CommitResult commitStopCount(EditSession& s, const PropertyEditor& e) {
     if (!count) return refused();
     LoggerParameters& p = s.loggerParams;
     setRowValue(s.rows, e.key, std::to_string(*count));
-    recomputeStopTimes(s, 1, 1);
+    recomputeStartTime(s);
     p.stopCount = *count;
-    p.countStopTime = p.loggerStartTime + p.stopCount * p.interval;
-    recomputeStopTimes(s, 4, 6);
+    // The count stop follows the count even while the logger does not stop by count.
+    p.countStopTime = countStopTime(p);
+    recomputeStopTimes(s, StopStep::FirstStop);
     return {};
 }
 
@@ -411,6 +409,13 @@ CommitResult commitAlarmLimit(EditSession& s, const PropertyEditor& e, bool low)
     setRowValue(s.rows, e.key, std::to_string(*limit));
     (low ? p.alarmLow : p.alarmHigh)[static_cast<std::size_t>(e.channel)] = *limit;
     return {};
+}
+
+CommitResult commitAlarmLow(EditSession& s, const PropertyEditor& e) {
+    return commitAlarmLimit(s, e, true);
+}
+CommitResult commitAlarmHigh(EditSession& s, const PropertyEditor& e) {
+    return commitAlarmLimit(s, e, false);
 }
 
 CommitResult commitAlarmChannels(EditSession& s, const PropertyEditor& e) {
@@ -452,91 +457,289 @@ bool setRowEditable(std::vector<PropertyRow>& rows, std::string_view key, bool e
     return true;
 }
 
+namespace {
+
+// ---- presetting an editor from its row ----------------------------------------
+
+void presetPicker(PropertyEditor& e, const std::string& cellText, DateTime now, DateTime low,
+                  DateTime high, bool notBeforeNow) {
+    e.format =
+        std::string(e.kind == EditorKind::TimePicker ? kTimePickerFormat : kDateTimePickerFormat);
+    e.minimum = low;
+    e.maximum = high;
+    DateTime value = parseGeneralDate(cellText).value_or(now);
+    if (notBeforeNow && value < now) value = now;
+    e.time = std::clamp(value, low, high);
+}
+
+void presetText(PropertyEditor& e, const std::string& cellText, const LoggerParameters&,
+                DateTime) {
+    e.maxLength = kTextBoxLength;
+    e.text = cellText;
+}
+
+void presetNumber(PropertyEditor& e, const std::string& cellText, const LoggerParameters&,
+                  DateTime) {
+    e.text = cellText;
+}
+
+void presetClock(PropertyEditor& e, const std::string& cellText, const LoggerParameters&,
+                 DateTime now) {
+    presetPicker(e, cellText, now, pickerMinimum(), pickerMaximum(), false);
+}
+
+// A timed start or stop is never preset before now.
+void presetTimedMoment(PropertyEditor& e, const std::string& cellText, const LoggerParameters&,
+                       DateTime now) {
+    presetPicker(e, cellText, now, pickerMinimum(), pickerMaximum(), true);
+}
+
+void presetInterval(PropertyEditor& e, const std::string& cellText, const LoggerParameters&,
+                    DateTime now) {
+    presetPicker(e, cellText, now, makeDuration(0, 0, 2), longestDuration(), false);
+}
+
+void presetDelay(PropertyEditor& e, const std::string& cellText, const LoggerParameters&,
+                 DateTime now) {
+    presetPicker(e, cellText, now, 0, longestDuration(), false);
+}
+
+void presetStartMode(PropertyEditor& e, const std::string& cellText, const LoggerParameters&,
+                     DateTime) {
+    e.items.assign(kStartModeItems.begin(), kStartModeItems.end());
+    const auto it = std::find(kStartModeItems.begin(), kStartModeItems.end(), cellText);
+    if (it != kStartModeItems.end()) {
+        e.selected = static_cast<int>(it - kStartModeItems.begin());
+    } else if (cellText == kStoppedText) {
+        e.selected = 0;
+    }
+}
+
+void presetStopMode(PropertyEditor& e, const std::string&, const LoggerParameters& p, DateTime) {
+    e.singleChoice = true;
+    for (const auto& stop : kStopConditions) {
+        if (stop.bit == kStopTimed && noTimedStopOffered(p)) continue;
+        const bool checked = p.stopMode == 0 ? stop.bit == kStopFifo
+                                             : stop.bit != kStopFifo && (p.stopMode & stop.bit);
+        e.nodes.push_back({std::string(stop.text), std::string(stop.text), checked});
+    }
+}
+
+void presetPowerMode(PropertyEditor& e, const std::string& cellText, const LoggerParameters&,
+                     DateTime) {
+    e.items.assign(kPowerModeItems.begin(), kPowerModeItems.end());
+    const std::string tail = lastCharacters(cellText, 4);
+    const auto it = std::find(kPowerModeItems.begin(), kPowerModeItems.end(), tail);
+    if (it != kPowerModeItems.end()) e.selected = static_cast<int>(it - kPowerModeItems.begin());
+}
+
+void presetAlarmChannels(PropertyEditor& e, const std::string&, const LoggerParameters& p,
+                         DateTime) {
+    for (int i = 0; i < kChannelCount; ++i) {
+        if (!p.channelStarted(i)) continue;
+        e.nodes.push_back({std::to_string(i) + std::string(kAlarmNodeKeySuffix),
+                           std::string(kAlarmNodeText) + std::to_string(i), p.alarmEnabled(i)});
+    }
+}
+
+// ---- the command line's values, read into a preset editor --------------------
+
+SetEditResult usage(std::string_view name, std::string_view what) {
+    return {SetEditStatus::UsageError, "--set " + std::string(name) + ": " + std::string(what)};
+}
+
+SetEditResult refusedEdit(std::string text) {
+    return {SetEditStatus::Refused, std::move(text)};
+}
+
+// Checks the nodes that make up `bits`; false when a bit has no node on this logger.
+bool checkNodes(PropertyEditor& e, long bits, const std::vector<std::string>& keyOfBit) {
+    for (auto& node : e.nodes) node.checked = false;
+    for (std::size_t b = 0; b < keyOfBit.size(); ++b) {
+        if (!(bits & (1L << b))) continue;
+        auto it = std::find_if(e.nodes.begin(), e.nodes.end(),
+                               [&](const CheckNode& n) { return n.key == keyOfBit[b]; });
+        if (it == e.nodes.end()) return false;
+        it->checked = true;
+    }
+    return true;
+}
+
+SetEditResult readText(PropertyEditor& e, std::string_view name, std::string_view value) {
+    const auto chars = utf8Characters(value);
+    if (!chars) return usage(name, "not a valid UTF-8 text");
+    int units = 0;
+    for (auto c : *chars) units += utf16Units(c);
+    if (units > e.maxLength) {
+        return usage(name, "at most " + std::to_string(e.maxLength) + " characters");
+    }
+    e.text = std::string(value);
+    return {};
+}
+
+SetEditResult readDateTime(PropertyEditor& e, std::string_view name, std::string_view value) {
+    const auto t = parseIsoDateTime(value);
+    if (!t) return usage(name, "expected \"YYYY-MM-DD HH:MM:SS\"");
+    e.time = *t;
+    return {};
+}
+
+SetEditResult readDuration(PropertyEditor& e, std::string_view name, std::string_view value) {
+    const auto t = parseDuration(value);
+    if (!t) return usage(name, "expected \"HH:MM:SS\"");
+    e.time = *t;
+    return {};
+}
+
+SetEditResult readNumber(PropertyEditor& e, std::string_view name, std::string_view value) {
+    const std::string text = numberBoxText(e, value, {});
+    if (text.empty() || text == "-") return usage(name, "expected a 16-bit integer");
+    e.text = text;
+    return {};
+}
+
+SetEditResult readStartMode(PropertyEditor& e, std::string_view name, std::string_view value) {
+    const auto mode = toInteger(value, kStartImmediately, kStartManual);
+    if (!mode) return usage(name, "expected 1..4");
+    e.selected = static_cast<int>(*mode) - 1;
+    return {};
+}
+
+SetEditResult readPowerMode(PropertyEditor& e, std::string_view name, std::string_view value) {
+    const auto mode = toInteger(value, 0, kPowerSaving);
+    if (!mode || (*mode != kPowerNormal && *mode != kPowerSaving)) {
+        return usage(name, "expected 0 or 128");
+    }
+    e.selected = *mode == kPowerNormal ? 0 : 1;
+    return {};
+}
+
+SetEditResult readStopMode(PropertyEditor& e, std::string_view name, std::string_view value) {
+    const auto bits = toInteger(value, 0, 7);
+    if (!bits) return usage(name, "expected a bit sum 0..7");
+    // Bit b of the sum is the node of the condition with bit value 1 << b.
+    std::vector<std::string> keys;
+    for (int b = 0; b < 3; ++b) {
+        for (const auto& stop : kStopConditions) {
+            if (stop.bit == (1 << b)) keys.emplace_back(stop.text);
+        }
+    }
+    if (!checkNodes(e, *bits, keys)) {
+        return refusedEdit(std::string(name) + ": this logger offers no timed stop");
+    }
+    if (*bits == 0) e.nodes.front().checked = true;  // first in first out
+    return {};
+}
+
+SetEditResult readAlarmChannels(PropertyEditor& e, std::string_view name, std::string_view value) {
+    const auto bits = toInteger(value, 0, 255);
+    if (!bits) return usage(name, "expected a channel mask 0..255");
+    std::vector<std::string> keys;
+    for (int i = 0; i < kChannelCount; ++i) {
+        keys.push_back(std::to_string(i) + std::string(kAlarmNodeKeySuffix));
+    }
+    if (!checkNodes(e, *bits, keys)) {
+        return refusedEdit(std::string(name) + ": alarms only on started channels");
+    }
+    return {};
+}
+
+// ---- the editable rows ---------------------------------------------------------
+
+// One editable row: its key, its editor (kind, control, how it is preset from the row),
+// how leaving the editor commits it, and the name and value form of the command line's
+// `--set`. A per-channel row has the key `key` followed by the channel digit and the
+// command-line name `setName[i]`.
+struct EditableRow {
+    std::string_view key;
+    bool perChannel;
+    EditorKind kind;
+    std::string_view control;
+    void (*preset)(PropertyEditor&, const std::string& cellText, const LoggerParameters&,
+                   DateTime now);
+    CommitResult (*commit)(EditSession&, const PropertyEditor&);
+    std::string_view setName;
+    SetEditResult (*read)(PropertyEditor&, std::string_view name, std::string_view value);
+};
+
+using K = EditorKind;
+constexpr std::array<EditableRow, 14> kEditableRows = {{
+    {kUserNameKey, false, K::TextBox, "Text用户名", presetText, commitText, "userName", readText},
+    {kTitleKey, false, K::TextBox, "Text标题", presetText, commitText, "title", readText},
+    {kClockKey, false, K::DateTimePicker, "DT记录仪时钟", presetClock, commitClock, "loggerClock",
+     readDateTime},
+    {kTimedStopKey, false, K::DateTimePicker, "DT定时停机时间", presetTimedMoment,
+     commitTimedStop, "timedStopTime", readDateTime},
+    {kTimedStartKey, false, K::DateTimePicker, "DT定时启动时间", presetTimedMoment,
+     commitTimedStart, "timedStartTime", readDateTime},
+    {kIntervalKey, false, K::TimePicker, "DT间隔时间", presetInterval, commitInterval, "interval",
+     readDuration},
+    {kDelayKey, false, K::TimePicker, "DT启动延时", presetDelay, commitDelay, "startDelay",
+     readDuration},
+    {kStartModeKey, false, K::DropDown, "Combo启动方式", presetStartMode, commitStartMode,
+     "startMode", readStartMode},
+    {kStopModeKey, false, K::CheckTree, "Tree停止方式", presetStopMode, commitStopMode,
+     "stopMode", readStopMode},
+    {kPowerModeKey, false, K::DropDown, "Combo功耗模式", presetPowerMode, commitPowerMode,
+     "powerMode", readPowerMode},
+    {kStopCountKey, false, K::NumberBox, "Text停止次数", presetNumber, commitStopCount,
+     "stopCount", readNumber},
+    {kAlarmLowPrefix, true, K::NumberBox, "Text报警下限", presetNumber, commitAlarmLow,
+     "alarmLow", readNumber},
+    {kAlarmHighPrefix, true, K::NumberBox, "Text报警上限", presetNumber, commitAlarmHigh,
+     "alarmHigh", readNumber},
+    {kAlarmChannelsKey, false, K::CheckTree, "Tree报警通道", presetAlarmChannels,
+     commitAlarmChannels, "alarmChannels", readAlarmChannels},
+}};
+
+struct RowMatch {
+    const EditableRow* row = nullptr;
+    int channel = -1;
+};
+
+RowMatch editableRow(std::string_view key) {
+    for (const auto& row : kEditableRows) {
+        if (!row.perChannel && key == row.key) return {&row, -1};
+        if (row.perChannel) {
+            if (const int channel = channelOfKey(key, row.key); channel >= 0) return {&row, channel};
+        }
+    }
+    return {};
+}
+
+// "alarmLow[3]" → 3, or -1.
+int indexedName(std::string_view name, std::string_view stem) {
+    if (!startsWith(name, stem) || name.size() != stem.size() + 3) return -1;
+    if (name[stem.size()] != '[' || name.back() != ']') return -1;
+    const char c = name[stem.size() + 1];
+    return (c >= '0' && c <= '7') ? c - '0' : -1;
+}
+
+// The row key a command-line name stands for.
+std::optional<std::string> keyOfName(std::string_view name) {
+    for (const auto& row : kEditableRows) {
+        if (!row.perChannel && name == row.setName) return std::string(row.key);
+        if (row.perChannel) {
+            if (const int i = indexedName(name, row.setName); i >= 0) {
+                return std::string(row.key) + std::to_string(i);
+            }
+        }
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
 std::optional<PropertyEditor> editorForKey(const std::string& key, const std::string& cellText,
                                            const LoggerParameters& p, DateTime now) {
+    const RowMatch match = editableRow(key);
+    if (!match.row) return std::nullopt;
     PropertyEditor e;
     e.key = key;
-    auto picker = [&](EditorKind kind, std::string control, DateTime low, DateTime high,
-                      bool notBeforeNow) {
-        e.kind = kind;
-        e.control = std::move(control);
-        e.format =
-            std::string(kind == EditorKind::TimePicker ? kTimePickerFormat : kDateTimePickerFormat);
-        e.minimum = low;
-        e.maximum = high;
-        DateTime value = parseGeneralDate(cellText).value_or(now);
-        if (notBeforeNow && value < now) value = now;
-        e.time = std::clamp(value, low, high);
-    };
-
-    if (key == kUserNameKey || key == kTitleKey) {
-        e.kind = EditorKind::TextBox;
-        e.control = "Text" + key;
-        e.maxLength = kTextBoxLength;
-        e.text = cellText;
-    } else if (key == kClockKey) {
-        picker(EditorKind::DateTimePicker, "DT记录仪时钟", pickerMinimum(), pickerMaximum(), false);
-    } else if (key == kTimedStopKey) {
-        picker(EditorKind::DateTimePicker, "DT定时停机时间", pickerMinimum(), pickerMaximum(),
-               true);
-    } else if (key == kTimedStartKey) {
-        picker(EditorKind::DateTimePicker, "DT定时启动时间", pickerMinimum(), pickerMaximum(),
-               true);
-    } else if (key == kIntervalKey) {
-        picker(EditorKind::TimePicker, "DT间隔时间", makeDuration(0, 0, 2), longestDuration(),
-               false);
-    } else if (key == kDelayKey) {
-        picker(EditorKind::TimePicker, "DT启动延时", 0, longestDuration(), false);
-    } else if (key == kStartModeKey) {
-        e.kind = EditorKind::DropDown;
-        e.control = "Combo启动方式";
-        e.items.assign(kStartModeItems.begin(), kStartModeItems.end());
-        const auto it = std::find(kStartModeItems.begin(), kStartModeItems.end(), cellText);
-        if (it != kStartModeItems.end()) {
-            e.selected = static_cast<int>(it - kStartModeItems.begin());
-        } else if (cellText == kStoppedText) {
-            e.selected = 0;
-        }
-    } else if (key == kStopModeKey) {
-        e.kind = EditorKind::CheckTree;
-        e.control = "Tree停止方式";
-        e.singleChoice = true;
-        for (const auto& stop : kStopNodes) {
-            if (stop.bit == kStopTimed && noTimedStopOffered(p)) continue;
-            const bool checked = p.stopMode == 0 ? stop.bit == kStopFifo
-                                                 : stop.bit != kStopFifo && (p.stopMode & stop.bit);
-            e.nodes.push_back({std::string(stop.text), std::string(stop.text), checked});
-        }
-    } else if (key == kPowerModeKey) {
-        e.kind = EditorKind::DropDown;
-        e.control = "Combo功耗模式";
-        e.items.assign(kPowerModeItems.begin(), kPowerModeItems.end());
-        const std::string tail = lastCharacters(cellText, 4);
-        const auto it = std::find(kPowerModeItems.begin(), kPowerModeItems.end(), tail);
-        if (it != kPowerModeItems.end())
-            e.selected = static_cast<int>(it - kPowerModeItems.begin());
-    } else if (key == kStopCountKey) {
-        e.kind = EditorKind::NumberBox;
-        e.control = "Text停止次数";
-        e.text = cellText;
-    } else if (channelOfKey(key, kAlarmLowPrefix) >= 0 ||
-               channelOfKey(key, kAlarmHighPrefix) >= 0) {
-        const bool low = channelOfKey(key, kAlarmLowPrefix) >= 0;
-        e.kind = EditorKind::NumberBox;
-        e.control = low ? "Text报警下限" : "Text报警上限";
-        e.channel = channelOfKey(key, low ? kAlarmLowPrefix : kAlarmHighPrefix);
-        e.text = cellText;
-    } else if (key == kAlarmChannelsKey) {
-        e.kind = EditorKind::CheckTree;
-        e.control = "Tree报警通道";
-        for (int i = 0; i < kChannelCount; ++i) {
-            if (!p.channelStarted(i)) continue;
-            e.nodes.push_back({std::to_string(i) + std::string(kAlarmNodeKeySuffix),
-                               std::string(kAlarmNodeText) + std::to_string(i), p.alarmEnabled(i)});
-        }
-    } else {
-        return std::nullopt;
-    }
+    e.kind = match.row->kind;
+    e.control = std::string(match.row->control);
+    e.channel = match.channel;
+    match.row->preset(e, cellText, p, now);
     return e;
 }
 
@@ -574,31 +777,15 @@ void checkTreeNode(PropertyEditor& e, int index) {
 }
 
 CommitResult commitEditor(EditSession& s, const PropertyEditor& e) {
-    const std::string& key = e.key;
-    if (key == kUserNameKey || key == kTitleKey) return commitText(s, e);
-    if (key == kClockKey) {
-        setRowValue(s.rows, key, dateTimeText(e.time));
-        s.loggerParams.loggerClock = e.time;
-        return {};
-    }
-    if (key == kTimedStopKey) return commitTimedStop(s, e);
-    if (key == kTimedStartKey) return commitTimedStart(s, e);
-    if (key == kIntervalKey) return commitInterval(s, e);
-    if (key == kDelayKey) return commitDelay(s, e);
-    if (key == kStartModeKey) return commitStartMode(s, e);
-    if (key == kStopModeKey) return commitStopMode(s, e);
-    if (key == kPowerModeKey) return commitPowerMode(s, e);
-    if (key == kStopCountKey) return commitStopCount(s, e);
-    if (channelOfKey(key, kAlarmLowPrefix) >= 0) return commitAlarmLimit(s, e, true);
-    if (channelOfKey(key, kAlarmHighPrefix) >= 0) return commitAlarmLimit(s, e, false);
-    if (key == kAlarmChannelsKey) return commitAlarmChannels(s, e);
-    return refused();
+    const RowMatch match = editableRow(e.key);
+    if (!match.row) return refused();
+    return match.row->commit(s, e);
 }
 
-void recomputeStopTimes(EditSession& s, int first, int last) {
+void recomputeStopTimes(EditSession& s, StopStep first, StopStep last) {
     LoggerParameters& p = s.loggerParams;
-    auto runs = [&](int step) { return first <= step && step <= last; };
-    if (runs(1)) {
+    auto runs = [&](StopStep step) { return first <= step && step <= last; };
+    if (runs(StopStep::StartTime)) {
         if (p.startMode == kStartDelayed) {
             p.loggerStartTime = s.now + p.startDelay;
         } else if (p.startMode == kStartTimed) {
@@ -608,13 +795,13 @@ void recomputeStopTimes(EditSession& s, int first, int last) {
         }
         setRowValue(s.rows, kStartTimeKey, dateTimeText(p.loggerStartTime));
     }
-    if (runs(2) && (p.stopMode & kStopByCount)) {
-        p.countStopTime = p.loggerStartTime + p.stopCount * p.interval;
+    if (runs(StopStep::CountStop) && (p.stopMode & kStopByCount)) {
+        p.countStopTime = countStopTime(p);
     }
-    if (runs(3) && (p.stopMode & kStopMemoryFull)) {
+    if (runs(StopStep::FullStop) && (p.stopMode & kStopMemoryFull)) {
         p.fullStopTime = p.loggerStartTime + p.totalSpace * p.interval;
     }
-    if (!runs(4)) return;
+    if (!runs(StopStep::FirstStop)) return;
     // The configured stop that comes first; on a tie the lower bit wins, and a best
     // of 0 counts as none yet.
     DateTime best = 0;
@@ -630,77 +817,14 @@ void recomputeStopTimes(EditSession& s, int first, int last) {
             effective = bit;
         }
     }
-    if (runs(5)) {
+    if (runs(StopStep::ExpectedStop)) {
         p.expectedStopTime = best;
         setRowValue(s.rows, kExpectedStopKey, dateTimeText(p.expectedStopTime));
     }
-    if (runs(6)) setRowValue(s.rows, kStopModeKey, stopModeText(effective));
+    if (runs(StopStep::StopModeRow)) setRowValue(s.rows, kStopModeKey, stopModeText(effective));
 }
 
 // ---- the command line's edits ------------------------------------------------
-
-namespace {
-
-struct SetName {
-    std::string_view name;
-    std::string_view key;
-};
-constexpr std::array<SetName, 12> kSetNames = {{{"userName", kUserNameKey},
-                                                {"title", kTitleKey},
-                                                {"loggerClock", kClockKey},
-                                                {"timedStartTime", kTimedStartKey},
-                                                {"timedStopTime", kTimedStopKey},
-                                                {"interval", kIntervalKey},
-                                                {"startDelay", kDelayKey},
-                                                {"startMode", kStartModeKey},
-                                                {"stopMode", kStopModeKey},
-                                                {"powerMode", kPowerModeKey},
-                                                {"stopCount", kStopCountKey},
-                                                {"alarmChannels", kAlarmChannelsKey}}};
-
-// "alarmLow[3]" → 3, or -1.
-int indexedName(std::string_view name, std::string_view stem) {
-    if (!startsWith(name, stem) || name.size() != stem.size() + 3) return -1;
-    if (name[stem.size()] != '[' || name.back() != ']') return -1;
-    const char c = name[stem.size() + 1];
-    return (c >= '0' && c <= '7') ? c - '0' : -1;
-}
-
-std::optional<std::string> keyOfName(std::string_view name) {
-    for (const auto& n : kSetNames) {
-        if (n.name == name) return std::string(n.key);
-    }
-    if (int i = indexedName(name, "alarmLow"); i >= 0) {
-        return std::string(kAlarmLowPrefix) + std::to_string(i);
-    }
-    if (int i = indexedName(name, "alarmHigh"); i >= 0) {
-        return std::string(kAlarmHighPrefix) + std::to_string(i);
-    }
-    return std::nullopt;
-}
-
-SetEditResult usage(std::string_view name, std::string_view what) {
-    return {SetEditStatus::UsageError, "--set " + std::string(name) + ": " + std::string(what)};
-}
-
-SetEditResult refusedEdit(std::string text) {
-    return {SetEditStatus::Refused, std::move(text)};
-}
-
-// Checks the nodes that make up `bits`; false when a bit has no node on this logger.
-bool checkNodes(PropertyEditor& e, long bits, const std::vector<std::string>& keyOfBit) {
-    for (auto& node : e.nodes) node.checked = false;
-    for (std::size_t b = 0; b < keyOfBit.size(); ++b) {
-        if (!(bits & (1L << b))) continue;
-        auto it = std::find_if(e.nodes.begin(), e.nodes.end(),
-                               [&](const CheckNode& n) { return n.key == keyOfBit[b]; });
-        if (it == e.nodes.end()) return false;
-        it->checked = true;
-    }
-    return true;
-}
-
-}  // namespace
 
 SetEditResult applySetEdit(LoggerParameters& params, std::string_view name, std::string_view value,
                            DateTime now) {
@@ -709,75 +833,12 @@ SetEditResult applySetEdit(LoggerParameters& params, std::string_view name, std:
     auto editor = editorForKey(*key, {}, params, now);
     if (!editor) return usage(name, "not a parameter that can be set");
     PropertyEditor& e = *editor;
-    const std::string nameText(name);
-
-    switch (e.kind) {
-        case EditorKind::TextBox: {
-            const auto chars = utf8Characters(value);
-            if (!chars) return usage(name, "not a valid UTF-8 text");
-            int units = 0;
-            for (auto c : *chars) units += utf16Units(c);
-            if (units > e.maxLength) {
-                return usage(name, "at most " + std::to_string(e.maxLength) + " characters");
-            }
-            e.text = std::string(value);
-            break;
-        }
-        case EditorKind::DateTimePicker: {
-            const auto t = parseIsoDateTime(value);
-            if (!t) return usage(name, "expected \"YYYY-MM-DD HH:MM:SS\"");
-            e.time = *t;
-            break;
-        }
-        case EditorKind::TimePicker: {
-            const auto t = parseDuration(value);
-            if (!t) return usage(name, "expected \"HH:MM:SS\"");
-            e.time = *t;
-            break;
-        }
-        case EditorKind::DropDown:
-            if (*key == kStartModeKey) {
-                const auto mode = toInteger(value, kStartImmediately, kStartManual);
-                if (!mode) return usage(name, "expected 1..4");
-                e.selected = static_cast<int>(*mode) - 1;
-            } else {
-                const auto mode = toInteger(value, 0, kPowerSaving);
-                if (!mode || (*mode != kPowerNormal && *mode != kPowerSaving)) {
-                    return usage(name, "expected 0 or 128");
-                }
-                e.selected = *mode == kPowerNormal ? 0 : 1;
-            }
-            break;
-        case EditorKind::NumberBox: {
-            const std::string text = numberBoxText(e, value, {});
-            if (text.empty() || text == "-") return usage(name, "expected a 16-bit integer");
-            e.text = text;
-            break;
-        }
-        case EditorKind::CheckTree:
-            if (*key == kStopModeKey) {
-                const auto bits = toInteger(value, 0, 7);
-                if (!bits) return usage(name, "expected a bit sum 0..7");
-                if (!checkNodes(e, *bits, {"存储器满停止", "按次数停止", "定时停止"})) {
-                    return refusedEdit(nameText + ": this logger offers no timed stop");
-                }
-                if (*bits == 0) e.nodes.front().checked = true;  // "先进先出"
-            } else {
-                const auto bits = toInteger(value, 0, 255);
-                if (!bits) return usage(name, "expected a channel mask 0..255");
-                std::vector<std::string> keys;
-                for (int i = 0; i < kChannelCount; ++i) {
-                    keys.push_back(std::to_string(i) + std::string(kAlarmNodeKeySuffix));
-                }
-                if (!checkNodes(e, *bits, keys)) {
-                    return refusedEdit(nameText + ": alarms only on started channels");
-                }
-            }
-            break;
-        case EditorKind::None:
-            return usage(name, "not a parameter that can be set");
+    if (SetEditResult read = editableRow(*key).row->read(e, name, value);
+        read.status != SetEditStatus::Applied) {
+        return read;
     }
 
+    const std::string nameText(name);
     const Viewer administrator{true, 255};
     if (rowReadOnly(*key, params, administrator)) {
         return refusedEdit(nameText + ": the row " + *key + " is read-only now");

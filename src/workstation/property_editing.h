@@ -122,11 +122,19 @@ struct CommitResult {
 // rules of its key. The editor is hidden afterwards whatever the result.
 CommitResult commitEditor(EditSession& session, const PropertyEditor& editor);
 
-// The stop-time computation, steps `first` to `last` (1..6) on loggerParams:
-// 1 the logger's start time; 2 the count stop; 3 the memory-full stop; 4 the first of
-// the configured stops; 5 the expected stop time; 6 the stop-mode row shows the
-// condition that stops the logger first.
-void recomputeStopTimes(EditSession& session, int first = 1, int last = 6);
+// The steps of the stop-time computation on loggerParams, in the order they run.
+enum class StopStep {
+    StartTime = 1,  // the logger's start time from its start mode
+    CountStop,      // the count stop, when the logger stops by count
+    FullStop,       // the memory-full stop, when it stops on a full memory
+    FirstStop,      // the first of the configured stops …
+    ExpectedStop,   // … becomes the expected stop time
+    StopModeRow,    // the stop-mode row names the condition that stops the logger first
+};
+
+// Runs the steps `first` to `last` of the stop-time computation.
+void recomputeStopTimes(EditSession& session, StopStep first = StopStep::StartTime,
+                        StopStep last = StopStep::StopModeRow);
 
 // Write the value cell of the row with that key / mark it; false when it is absent.
 bool setRowValue(std::vector<PropertyRow>& rows, std::string_view key, std::string text);
