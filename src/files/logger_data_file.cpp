@@ -30,6 +30,8 @@ constexpr std::size_t kUserNameBytes = 8;
 constexpr std::size_t kTitleBytes = 8;
 constexpr std::size_t kTypeTextBytes = 10;
 constexpr std::size_t kUnitTextBytes = 10;
+// Int16 channel, three Float32 statistics, type and unit texts, three Int32.
+static_assert(kChannelEntryBytes == 2 + 3 * 4 + kTypeTextBytes + kUnitTextBytes + 3 * 4);
 constexpr char kCaptionPrefix[] = "记录仪文件:";
 
 // Appends little-endian fields whatever the host's byte order.
