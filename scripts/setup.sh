@@ -10,6 +10,7 @@ packages=(
   qt6-base-dev qt6-serialport-dev libqt6sql6-sqlite qt6-qpa-plugins qt6-translations-l10n
   libsqlite3-dev sqlite3 nlohmann-json3-dev postgresql libpq-dev
   fonts-wqy-microhei xvfb xauth x11-apps netpbm poppler-utils socat
+  clang libclang-rt-14-dev
 )
 
 missing=()
