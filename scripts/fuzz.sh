@@ -43,7 +43,7 @@ for t in "${targets[@]}"; do
     -artifact_prefix="$PWD/$work/artifacts/" "$work/corpus" >"$work/log" 2>&1 || status=$?
   runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$work/log" | tail -1)
   added=$(sed -n 's/^stat::new_units_added: *//p' "$work/log" | tail -1)
-  cov=$(grep -o 'cov: [0-9]*' "$work/log" | tail -1 | cut -d' ' -f2)
+  cov=$(grep -o 'cov: [0-9]*' "$work/log" | tail -1 | cut -d' ' -f2 || true)
   found=0
   if [ "$status" -ne 0 ]; then
     found=1
