@@ -115,9 +115,10 @@ bool smsNumbersAccepted(const AnswerContext&, ByteView a) {
 bool anyAccepted(const AnswerContext&, ByteView) { return true; }
 
 // clang-format off
-const std::array<ModeProfile, 9> kProfiles{{
+const std::array<ModeProfile, 10> kProfiles{{
     // mode                in             out  timeout           slow  input queue   declared length    largest answer      test
     {kModeConnect,         1024,          512, kStandardTimeout, 0,    nullptr,      connectLength,     connectLargest,     connectAccepted},
+    {kModeIdentify,        1024,          512, kStandardTimeout, 0,    nullptr,      connectLength,     connectLargest,     connectAccepted},
     {kModeSecondBlock,     1024,          512, kStandardTimeout, 0,    nullptr,      secondBlockLength, secondBlockLargest, fEndAccepted},
     {kModeHistory,         kHistoryQueue, 512, kStandardTimeout, 0,    historyQueue, historyLength,     historyLargest,     historyAccepted},
     {kModeLive,            5000,          500, 800,              0,    nullptr,      liveDeclared,      liveLargest,        fEndAccepted},

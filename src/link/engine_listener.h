@@ -66,6 +66,12 @@ class LiveSampleHandler {
     virtual void liveTimedOut() = 0;
     // A tick of the live sampling clock.
     virtual void liveTick() = 0;
+    // The parameter answer to the identity question (mode 36); the engine is idle
+    // again when this is called.
+    virtual void identityAnswer(ByteView /*answer*/) {}
+    // The identity question went unanswered or was answered badly; the engine is
+    // idle again afterwards. Nothing is reported.
+    virtual void identityUnanswered() {}
 };
 
 }  // namespace tarvo

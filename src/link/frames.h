@@ -31,6 +31,7 @@ enum Mode : int {
     kModeConnect = 33,
     kModeSmsNumbers = 34,
     kModeSmsPassword = 35,
+    kModeIdentify = 36,  // live sampling asks who answers on a port that came back
 };
 
 // Protocol variants ("XY-001" answers in two blocks, "XY-002" in one with a checksum).

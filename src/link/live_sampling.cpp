@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "link/frames.h"
+#include "link/parameter_decoder.h"
 #include "link/transaction_engine.h"
 
 namespace tarvo {
@@ -13,6 +14,10 @@ namespace {
 constexpr int kLiveClockMs = 1000;
 // Unanswered live requests that pass without a word; the next one stops sampling.
 constexpr std::int16_t kSilentFailures = 11;
+
+LoggerIdentity identityOf(const LoggerParameters& p) {
+    return {p.modelCode, p.modelPassword, p.userName, p.title};
+}
 
 }  // namespace
 
@@ -36,6 +41,9 @@ bool LiveSampling::start() {
     timers.setInterval(TimerId::Real, kLiveClockMs);
     timers.start(TimerId::Real);
     engine_.flags().liveRunning = true;
+    waitingForPort_ = false;
+    identity_.reset();
+    if (engine_.flags().paramsAvailable) identity_ = identityOf(engine_.loggerParams());
     return true;
 }
 
@@ -45,8 +53,11 @@ void LiveSampling::stop() {
     if (!engine_.flags().liveRunning) return;
     // Only a live request is abandoned: a connect, upload or restart under way keeps
     // its exchange. The abandoned request's answer or timeout then finds mode 0.
-    if (engine_.mode() == kModeLive) engine_.setMode(kModeIdle);
+    if (engine_.mode() == kModeLive || engine_.mode() == kModeIdentify) {
+        engine_.setMode(kModeIdle);
+    }
     liveCountdown_ = 0;
+    waitingForPort_ = false;
     engine_.flags().liveRunning = false;
 }
 
@@ -58,10 +69,20 @@ void LiveSampling::liveTick() {
     }
     // A period below one second (a damaged setting) asks at every tick.
     const std::int32_t period = std::max<std::int32_t>(1, engine_.settings().RealInterval);
+    if (waitingForPort_) {
+        if (engine_.busy()) return;
+        // An exchange that ended meanwhile cleared the status bar.
+        engine_.listener().statusText(std::string(kPortLostText));
+        if (!portPresent()) return;
+        engine_.startExchange(kModeIdentify,
+                              connectFrame(engine_.deviceAddress(), engine_.variant()), true);
+        return;
+    }
     if (liveCountdown_ < std::numeric_limits<std::int32_t>::max()) ++liveCountdown_;
     if (liveCountdown_ < period) return;
     // Another exchange is pending: the request waits for the line.
     if (engine_.busy()) return;
+    if (!portPresent()) return waitForPort();
     liveCountdown_ = 0;
     ++requestsSent_;
     engine_.startExchange(kModeLive, liveFrame(engine_.deviceAddress()), true);
@@ -71,7 +92,40 @@ void LiveSampling::liveAnswer(ByteView answer) {
     sink_.liveSample(answer, engine_.timers().now());
 }
 
+bool LiveSampling::portPresent() {
+    return engine_.port().present(engine_.settings().ComPort);
+}
+
+void LiveSampling::waitForPort() {
+    if (waitingForPort_) return;
+    waitingForPort_ = true;
+    const std::string text(kPortLostText);
+    engine_.listener().statusText(text);
+    engine_.listener().commandEcho(text);
+}
+
+void LiveSampling::identityAnswer(ByteView answer) {
+    if (!engine_.flags().liveRunning || !waitingForPort_) return;
+    LoggerParameters seen;
+    const bool decoded = engine_.variant() == Variant::XY001
+                             ? decodeXY001Block1(answer, seen, engine_.timers().now())
+                             : decodeXY002(answer, seen);
+    if (!decoded) return;  // asked again on the next tick
+    waitingForPort_ = false;
+    if (identity_ && identityOf(seen) != *identity_) {
+        engine_.flags().liveRunning = false;
+        engine_.messenger().show({std::string(kOtherLoggerText), std::string(kErrorTitle),
+                                  MessageIcon::Warning, MessageButtons::Ok});
+        return;
+    }
+    engine_.listener().statusText({});
+    // The next tick asks for the values.
+    liveCountdown_ = std::max<std::int32_t>(1, engine_.settings().RealInterval) - 1;
+}
+
 void LiveSampling::liveTimedOut() {
+    // The device went away: no failure, sampling waits for it.
+    if (!portPresent()) return waitForPort();
     if (liveFailures_ < kSilentFailures) {
         ++liveFailures_;
         return;

@@ -17,8 +17,20 @@
 // Failures: a live request that stays unanswered after its last transmission counts
 // in liveFailures, silently, eleven times; the twelfth shows the failure message and
 // stops sampling (the count then starts again at 0). A success does not reset it.
+//
+// A port that vanishes (a USB adapter unplugged): a request that falls due, or goes
+// unanswered, while the device is not there puts sampling into waiting. That is said
+// once (kPortLostText in the status bar and the command echo); no request goes out,
+// the samples so far stay, and every tick looks for the device. When it is back, the
+// logger at the address is asked for its parameters (mode 36): the same logger (the
+// same model and texts as when sampling started) resumes sampling, with a request on
+// the next tick; a different one stops it with kOtherLoggerText. A question left
+// unanswered is asked again on the next tick.
 
 #include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
 
 #include "core/bytes.h"
 #include "core/date_time.h"
@@ -27,6 +39,19 @@
 namespace tarvo {
 
 class TransactionEngine;
+
+inline constexpr std::string_view kPortLostText = "串口已断开，正在等待重新连接…";
+inline constexpr std::string_view kOtherLoggerText =
+    "重新连接后串口上的记录仪已不是原来的记录仪，实时数据读取已停止。";
+
+// What tells one logger from another across a reconnect.
+struct LoggerIdentity {
+    std::int16_t modelCode = 0;
+    std::string modelPassword;
+    std::string userName;
+    std::string title;
+    bool operator==(const LoggerIdentity&) const = default;
+};
 
 // Receives the accepted live answers.
 class LiveSampleSink {
@@ -65,13 +90,23 @@ class LiveSampling : public LiveSampleHandler {
     void liveAnswer(ByteView answer) override;
     void liveTimedOut() override;
     void liveTick() override;
+    void identityAnswer(ByteView answer) override;
+    void identityUnanswered() override {}
+
+    // Sampling waits for its port to come back.
+    bool waitingForPort() const { return waitingForPort_; }
 
   private:
+    void waitForPort();
+    bool portPresent();
+
     TransactionEngine& engine_;
     LiveSampleSink& sink_;
     std::int32_t liveCountdown_ = 0;
     std::int16_t liveFailures_ = 0;
     std::int64_t requestsSent_ = 0;
+    bool waitingForPort_ = false;
+    std::optional<LoggerIdentity> identity_;  // of the logger sampling started with
 };
 
 }  // namespace tarvo

@@ -39,6 +39,9 @@ public:
     // Appends `count` waiting bytes to `out`.
     virtual bool read(std::size_t count, Bytes& out) = 0;
     virtual void close() = 0;
+    // Whether the device `portName` stands for is there now. A USB adapter that was
+    // unplugged is not: its path is gone until it is plugged back.
+    virtual bool present(const std::string& /*portName*/) { return true; }
 };
 
 }  // namespace tarvo

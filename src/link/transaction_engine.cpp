@@ -204,10 +204,14 @@ void TransactionEngine::sendFrame(Bytes frame, int inputQueue, int outputQueue, 
         fellBack = true;
     }
 
-    openLine(inputQueue, outputQueue);
-    if (!port_.purgeInput()) inform(kPurgeFailed, {}, MessageIcon::None);
+    const bool opened = openLine(inputQueue, outputQueue);
+    // Live sampling reports a vanished device itself, once: its requests say nothing
+    // of the purge and the write that fail without it.
+    const bool quiet = !opened && (state_.mode == kModeLive || state_.mode == kModeIdentify) &&
+                       !port_.present(settings_.ComPort);
+    if (!port_.purgeInput() && !quiet) inform(kPurgeFailed, {}, MessageIcon::None);
     // A failed write still arms the timeout, which resends or reports.
-    if (!port_.write(state_.currentFrame)) inform(kWriteFailed, {}, MessageIcon::None);
+    if (!port_.write(state_.currentFrame) && !quiet) inform(kWriteFailed, {}, MessageIcon::None);
 
     std::string echo = hexEcho(state_.currentFrame);
     if (fellBack) echo += kFallbackNote;
@@ -234,7 +238,7 @@ void TransactionEngine::sendFrame(Bytes frame, int inputQueue, int outputQueue, 
     }
 }
 
-void TransactionEngine::openLine(int inputQueue, int outputQueue) {
+bool TransactionEngine::openLine(int inputQueue, int outputQueue) {
     const std::optional<char> parity = parityLetter(settings_.CheckMode);
     const bool portNamed = isPortName(settings_.ComPort);
     // A bad parity letter, port name or line speed is reported once; the
@@ -244,7 +248,7 @@ void TransactionEngine::openLine(int inputQueue, int outputQueue) {
     }
     if (!portNamed) {
         port_.close();
-        return;
+        return false;
     }
     LineSettings line;
     line.port = settings_.ComPort;
@@ -257,6 +261,7 @@ void TransactionEngine::openLine(int inputQueue, int outputQueue) {
     // A failed open shows nothing itself: it surfaces at the purge and the write.
     const PortOpenResult opened = port_.open(line);
     for (int i = 0; i < opened.failedSetupSteps; ++i) inform(kSetupFailed, {}, MessageIcon::None);
+    return opened.opened;
 }
 
 void TransactionEngine::stopTransaction() {
@@ -431,6 +436,10 @@ void TransactionEngine::giveUp(GiveUp cause) {
     } else if (state_.mode == kModeLive && cause == GiveUp::Unanswered && live_) {
         // Live sampling tolerates some silence and decides itself what to say.
         live_->liveTimedOut();
+    } else if (state_.mode == kModeIdentify) {
+        // Live sampling asks again on its next tick.
+        becomeIdle();
+        if (live_) live_->identityUnanswered();
     } else {
         showFailure();
         abandonPending();
@@ -512,6 +521,13 @@ void TransactionEngine::dispatch(ByteView answer) {
             if (!history_) return endExchange();
             if (!history_->historyAnswer(answer)) retryOrFail();
             return;
+        case kModeIdentify: {
+            if (!accepted) return retryOrFail();
+            const Bytes copy(answer.begin(), answer.end());
+            endExchange();
+            if (live_) live_->identityAnswer(copy);
+            return;
+        }
         case kModeLive:
             if (!accepted) return retryOrFail();
             if (live_) live_->liveAnswer(answer);

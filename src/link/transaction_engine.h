@@ -195,7 +195,8 @@ class TransactionEngine : public TimerHandler {
     std::int32_t waitingBytes();
     AnswerContext answerContext() const { return {variant(), params_}; }
     // Opens the port with the stored line settings, reporting what is wrong with them.
-    void openLine(int inputQueue, int outputQueue);
+    // True when the port opened.
+    bool openLine(int inputQueue, int outputQueue);
     void arrivalWatch();
     void receiveTick();
     void answerTimeout();

@@ -1,5 +1,6 @@
 #include "platform/qt_serial_port.h"
 
+#include <QFileInfo>
 #include <QRegularExpression>
 
 namespace tarvo {
@@ -86,6 +87,16 @@ bool QtSerialPort::read(std::size_t count, Bytes& out) {
 
 void QtSerialPort::close() {
     if (port_.isOpen()) port_.close();
+}
+
+bool QtSerialPort::present(const std::string& portName) {
+    const QString device = serialDeviceName(portName);
+#ifdef Q_OS_WIN
+    // No path to look at: a port is there while it can be found among the ports.
+    return !device.isEmpty();
+#else
+    return QFileInfo::exists(device);
+#endif
 }
 
 }  // namespace tarvo

@@ -21,6 +21,9 @@ public:
     bool write(ByteView frame) override;
     bool read(std::size_t count, Bytes& out) override;
     void close() override;
+    // The device path exists (an unplugged USB adapter's path is gone; a link to a
+    // pseudo-terminal counts only while its target is there).
+    bool present(const std::string& portName) override;
 
 private:
     QSerialPort port_;

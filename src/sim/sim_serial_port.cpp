@@ -28,6 +28,14 @@ void SimSerialPort::setLatencyMs(int ms) {
     pacer_ = LinePacer(line);
 }
 
+void SimSerialPort::setPresent(bool present) {
+    present_ = present;
+    if (present_) return;
+    inFlight_.clear();
+    arrived_.clear();
+    open_ = false;
+}
+
 void SimSerialPort::addLogger(SimLogger& logger) {
     loggers_.push_back(&logger);
 }

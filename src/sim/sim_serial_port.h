@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "core/date_time.h"
@@ -28,13 +30,17 @@ public:
 
     // Another logger on the same line.
     void addLogger(SimLogger& logger);
-    // A port that is not present fails to open.
-    void setPresent(bool present) { present_ = present; }
+    // A port that is not present fails to open. Taking it away (the adapter
+    // unplugged) closes it and loses what was on the line.
+    void setPresent(bool present);
+    // The loggers now on the line (another device plugged in on the same path).
+    void setLoggers(std::vector<SimLogger*> loggers) { loggers_ = std::move(loggers); }
     // Time from the end of a command to the first byte of the answer.
     void setLatencyMs(int ms);
 
     PortOpenResult open(const LineSettings& settings) override;
     bool isOpen() const override { return open_; }
+    bool present(const std::string& /*portName*/) override { return present_; }
     bool purgeInput() override;
     std::int32_t bytesWaiting() override;
     bool write(ByteView frame) override;

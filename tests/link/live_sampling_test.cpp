@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 #include <optional>
@@ -216,6 +217,127 @@ TEST(LiveSamplingSim, LiveValuesOfTheDemoLoggerArriveAndDrift) {
         seen.insert(values[0]);
     }
     EXPECT_GT(seen.size(), 5u);  // the values drift
+}
+
+// ---- a port that vanishes and comes back ---------------------------------------------
+
+// The demo logger connected and sampling every 10 s; the adapter can be unplugged
+// and a logger (the same or another) plugged back on the same path.
+class LiveSamplingReconnect : public ::testing::Test {
+  protected:
+    LiveSamplingReconnect() {
+        settings.RealInterval = 10;
+        engine.setListener(&listener);
+        engine.setDeviceAddress(logger.address());
+        engine.connectLogger(2);
+        EXPECT_TRUE(timers.runUntil([&] { return !engine.busy(); }, 60000));
+        EXPECT_TRUE(engine.flags().connected);
+        EXPECT_TRUE(live.start());
+    }
+    int lostReports() const {
+        return static_cast<int>(std::count(listener.echoes.begin(), listener.echoes.end(),
+                                           std::string(kPortLostText)));
+    }
+
+    VirtualTimers timers{kPcNow};
+    test::RecordingMessenger messenger;
+    test::RecordingListener listener;
+    ProgramSettings settings;
+    LoggerParameters params;
+    SimLogger logger{demoConfig(), kPcNow};
+    SimSerialPort port{logger, [this] { return timers.elapsedMs(); }, true,
+                       [this] { return timers.now(); }};
+    TransactionEngine engine{timers, port, messenger, settings, params};
+    RecordingSink sink;
+    LiveSampling live{engine, sink};
+};
+
+TEST_F(LiveSamplingReconnect, SamplingWaitsSaysSoOnceAndResumesWhenTheSameLoggerIsBack) {
+    // Unplugged once between requests and once while a request waits for its answer.
+    for (const std::int64_t unplugAfterMs : {25500, 1020}) {
+        SCOPED_TRACE(unplugAfterMs);
+        const std::size_t before = sink.answers.size();
+        timers.advance(unplugAfterMs);
+        const std::size_t kept = sink.answers.size();
+        port.setPresent(false);
+        const int reports = lostReports();
+        timers.advance(120000);
+        EXPECT_TRUE(live.waitingForPort());
+        EXPECT_TRUE(engine.flags().liveRunning);
+        EXPECT_EQ(lostReports(), reports + 1);
+        EXPECT_EQ(listener.statuses.back(), kPortLostText);
+        EXPECT_EQ(sink.answers.size(), kept);
+        EXPECT_GE(kept, before);
+        EXPECT_EQ(live.liveFailures(), 0);
+        EXPECT_TRUE(messenger.shown.empty()) << messenger.texts().front();
+
+        port.setPresent(true);
+        timers.advance(25000);
+        EXPECT_FALSE(live.waitingForPort());
+        EXPECT_TRUE(engine.flags().liveRunning);
+        EXPECT_GE(sink.answers.size(), kept + 2);
+        EXPECT_EQ(lostReports(), reports + 1);
+        EXPECT_TRUE(messenger.shown.empty());
+    }
+}
+
+TEST_F(LiveSamplingReconnect, AnotherLoggerOnThePathStopsSamplingWithoutResuming) {
+    struct Case {
+        const char* name;
+        void (*change)(SimConfig&);
+    };
+    const Case cases[] = {
+        {"other model", [](SimConfig& c) { c.modelCode = 9; }},
+        {"other model password", [](SimConfig& c) { c.modelPassword = "T09"; }},
+        {"other user name", [](SimConfig& c) { c.userName = "B2"; }},
+    };
+    timers.advance(12000);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        messenger.shown.clear();
+        SimConfig config = demoConfig();
+        c.change(config);
+        SimLogger other(config, kPcNow);
+        if (!engine.flags().liveRunning) {
+            ASSERT_TRUE(live.start());
+        }
+        timers.advance(12000);
+        const std::size_t kept = sink.answers.size();
+        port.setPresent(false);
+        timers.advance(30000);
+        port.setLoggers({&other});
+        port.setPresent(true);
+        timers.advance(60000);
+        EXPECT_FALSE(engine.flags().liveRunning);
+        EXPECT_FALSE(timers.isActive(TimerId::Real));
+        EXPECT_EQ(sink.answers.size(), kept);
+        ASSERT_EQ(messenger.shown.size(), 1u);
+        EXPECT_EQ(messenger.shown[0].text, kOtherLoggerText);
+        EXPECT_EQ(messenger.shown[0].icon, MessageIcon::Warning);
+        port.setLoggers({&logger});
+    }
+}
+
+TEST_F(LiveSamplingReconnect, APathThatIsBackBeforeTheLoggerAnswersIsAskedAgain) {
+    timers.advance(2000);
+    port.setPresent(false);
+    timers.advance(20000);
+    SimConfig silentConfig = demoConfig();
+    silentConfig.address = logger.address() + 1;  // nobody answers at the address
+    SimLogger silent(silentConfig, kPcNow);
+    port.setLoggers({&silent});
+    port.setPresent(true);
+    timers.advance(120000);
+    EXPECT_TRUE(live.waitingForPort());
+    EXPECT_TRUE(engine.flags().liveRunning);
+    EXPECT_TRUE(messenger.shown.empty());
+
+    port.setLoggers({&logger});
+    const std::size_t kept = sink.answers.size();
+    timers.advance(30000);
+    EXPECT_FALSE(live.waitingForPort());
+    EXPECT_GT(sink.answers.size(), kept);
+    EXPECT_EQ(lostReports(), 1);
 }
 
 }  // namespace
