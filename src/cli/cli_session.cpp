@@ -4,8 +4,10 @@
 #include <QEventLoop>
 
 #include <csignal>
+#include <cstdio>
 
 #include "link/engine_messages.h"
+#include "link/live_sampling.h"
 #include "platform/qt_settings_store.h"
 
 namespace tarvo::cli {
@@ -86,6 +88,10 @@ void CliSession::runUntil(const std::function<bool()>& done) {
 
 void CliSession::runUntilIdle() {
     runUntil([this] { return !engine_->busy(); });
+}
+
+void CliSession::commandEcho(const std::string& text) {
+    if (text == kPortLostText) std::fprintf(stderr, "%s\n", text.c_str());
 }
 
 }  // namespace tarvo::cli

@@ -45,6 +45,8 @@ public:
     // Runs the event loop until `done` holds.
     void runUntil(const std::function<bool()>& done);
     void parametersRead() override;
+    // Says on standard error, once, that live sampling waits for its port.
+    void commandEcho(const std::string& text) override;
     void progress(int value, int minimum, int maximum) override;
 
     // Told of every move of the progress strip (nullptr: nobody listens).

@@ -60,6 +60,9 @@ const std::set<std::string> kImpliedYes = {
 std::atomic<bool> gStop{false};
 
 void requestStop(int) { gStop = true; }
+// SIGUSR1 unplugs a simulated line served behind a link, or plugs it back.
+std::atomic<bool> gReplug{false};
+void requestReplug(int) { gReplug = true; }
 
 std::string dumpJson(const nlohmann::ordered_json& j) {
     return j.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
@@ -459,6 +462,7 @@ int runLive(const CommandLine& cl, std::vector<std::string> args) {
 
 int runSimulate(std::vector<std::string> args) {
     const bool pace = !takeFlag(args, "--no-pace");
+    const std::string link = takeValue(args, "--link");
     std::vector<std::string> files;
     while (true) {
         std::string file = takeValue(args, "--config");
@@ -485,6 +489,10 @@ int runSimulate(std::vector<std::string> args) {
     const SimLine line = lineOf(configs.front(), pace);
     std::signal(SIGINT, requestStop);
     std::signal(SIGTERM, requestStop);
+    if (!link.empty()) {
+        std::signal(SIGUSR1, requestReplug);
+        return servePty(std::move(configs), line, link, std::cout, std::cerr, gStop, gReplug);
+    }
     return servePty(std::move(configs), line, std::cout, std::cerr, gStop);
 }
 

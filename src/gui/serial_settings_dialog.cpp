@@ -4,13 +4,16 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QAbstractItemView>
 #include <QDialogButtonBox>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QIntValidator>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSerialPortInfo>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include <limits>
@@ -45,14 +48,31 @@ std::int16_t numberOf(const QComboBox* box, std::int16_t fallback) {
 
 }  // namespace
 
-QStringList SerialSettingsDialog::portEntries() {
+QStringList SerialSettingsDialog::portEntries(const QString& storedPort) {
     QStringList entries;
     for (int n = 1; n <= 9; ++n) entries << QStringLiteral("COM%1").arg(n);
     for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) {
         const QString location = info.systemLocation();
         if (!location.isEmpty() && !entries.contains(location)) entries << location;
     }
+    const QString stored = storedPort.trimmed();
+    if (stored.startsWith(QLatin1Char('/')) && QFileInfo::exists(stored) &&
+        !entries.contains(stored)) {
+        entries << stored;
+    }
     return entries;
+}
+
+void SerialSettingsDialog::refreshPorts(const QStringList& entries) {
+    QComboBox* box = boxes_[0];
+    QStringList shown;
+    for (int i = 0; i < box->count(); ++i) shown << box->itemText(i);
+    // An open list is not pulled from under the operator's pointer.
+    if (shown == entries || box->view()->isVisible()) return;
+    const QString text = box->currentText();
+    box->clear();
+    box->addItems(entries);
+    box->setCurrentText(text);
 }
 
 SerialSettingsDialog::SerialSettingsDialog(const ProgramSettings& settings, QWidget* parent)
@@ -66,7 +86,13 @@ SerialSettingsDialog::SerialSettingsDialog(const ProgramSettings& settings, QWid
     headingFont.setBold(true);
     heading->setFont(headingFont);
 
-    boxes_[0] = makeBox(this, portEntries(), true);
+    const QString storedPort = QString::fromStdString(previous_.comPort);
+    boxes_[0] = makeBox(this, portEntries(storedPort), true);
+    portTimer_ = new QTimer(this);
+    portTimer_->setInterval(1000);
+    connect(portTimer_, &QTimer::timeout, this,
+            [this, storedPort] { refreshPorts(portEntries(storedPort)); });
+    portTimer_->start();
     boxes_[1] = makeBox(this, kTimeouts, true);
     boxes_[2] = makeBox(this, kParities, true);
     boxes_[3] = makeBox(this, kResends, true);

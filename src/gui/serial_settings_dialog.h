@@ -13,6 +13,7 @@ class QCheckBox;
 class QComboBox;
 class QLabel;
 class QPushButton;
+class QTimer;
 
 namespace tarvo::gui {
 
@@ -26,8 +27,14 @@ class SerialSettingsDialog : public QDialog {
     // What the boxes say (Combo1(0) … Combo1(4)).
     SerialDialogValues values() const;
 
-    // The entries the port box offers: COM1 … COM9, then the ports the system lists.
-    static QStringList portEntries();
+    // The entries the port box offers: COM1 … COM9, then the ports the system lists,
+    // then `storedPort` when it is a device path that is there now (a pseudo-terminal
+    // or a link to one, which the system does not list).
+    static QStringList portEntries(const QString& storedPort = {});
+    // The port box offers `entries` from now on; what it says stays as it is. The
+    // dialog calls it every second with the ports there are, so ports come and go
+    // while it is open.
+    void refreshPorts(const QStringList& entries);
 
     QComboBox* box(int index) const { return boxes_.at(static_cast<std::size_t>(index)); }
     // The line speed and "严格按时序接收".
@@ -35,6 +42,7 @@ class SerialSettingsDialog : public QDialog {
     QCheckBox* strictTimingBox() const { return strict_; }
     QPushButton* okButton() const { return ok_; }
     QPushButton* cancelButton() const { return cancel_; }
+    QTimer* portTimer() const { return portTimer_; }
 
   private:
     SerialDialogValues previous_;
@@ -43,6 +51,7 @@ class SerialSettingsDialog : public QDialog {
     QCheckBox* strict_ = nullptr;
     QPushButton* ok_ = nullptr;
     QPushButton* cancel_ = nullptr;
+    QTimer* portTimer_ = nullptr;
 };
 
 // The command "串口设置(&M)": the dialog, modally; on OK the settings are stored

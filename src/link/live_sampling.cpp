@@ -125,7 +125,10 @@ void LiveSampling::identityAnswer(ByteView answer) {
 
 void LiveSampling::liveTimedOut() {
     // The device went away: no failure, sampling waits for it.
-    if (!portPresent()) return waitForPort();
+    if (!portPresent()) {
+        if (requestsSent_ > 0) --requestsSent_;
+        return waitForPort();
+    }
     if (liveFailures_ < kSilentFailures) {
         ++liveFailures_;
         return;

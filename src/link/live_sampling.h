@@ -85,6 +85,8 @@ class LiveSampling : public LiveSampleHandler {
     std::int32_t liveCountdown() const { return liveCountdown_; }
     std::int16_t liveFailures() const { return liveFailures_; }
     // Live requests sent since construction (first transmissions only, not resends).
+    // A request lost with its port does not count: it is asked again once the port
+    // is back.
     std::int64_t requestsSent() const { return requestsSent_; }
 
     void liveAnswer(ByteView answer) override;

@@ -62,6 +62,47 @@ PtyServer::~PtyServer() {
 }
 
 bool PtyServer::open(std::string& error) {
+    if (!openPty(error)) return false;
+    const DateTime now = currentDateTime();
+    for (const SimConfig& config : configs_) loggers_.push_back(std::make_unique<SimLogger>(config, now));
+    return true;
+}
+
+bool PtyServer::setLink(std::string path, std::string& error) {
+    link_ = std::move(path);
+    return pointLink(error);
+}
+
+bool PtyServer::pointLink(std::string& error) {
+    if (link_.empty() || slavePath_.empty()) return true;
+    const std::string fresh = link_ + ".new";
+    ::unlink(fresh.c_str());
+    if (::symlink(slavePath_.c_str(), fresh.c_str()) != 0 ||
+        ::rename(fresh.c_str(), link_.c_str()) != 0) {
+        error = systemError(("cannot link " + link_).c_str());
+        ::unlink(fresh.c_str());
+        return false;
+    }
+    return true;
+}
+
+void PtyServer::unplug() {
+    if (!link_.empty()) ::unlink(link_.c_str());
+    if (master_ >= 0) ::close(master_);
+    if (slave_ >= 0) ::close(slave_);
+    master_ = slave_ = -1;
+    slavePath_.clear();
+    out_.clear();
+    splitter_ = FrameSplitter();
+    outputBlocked_ = false;
+}
+
+bool PtyServer::plugIn(std::string& error) {
+    if (plugged()) return true;
+    return openPty(error) && pointLink(error);
+}
+
+bool PtyServer::openPty(std::string& error) {
     if (::openpty(&master_, &slave_, nullptr, nullptr, nullptr) != 0) {
         error = systemError("cannot create a pseudo-terminal");
         return false;
@@ -84,8 +125,6 @@ bool PtyServer::open(std::string& error) {
         return false;
     }
     slavePath_ = name;
-    const DateTime now = currentDateTime();
-    for (const SimConfig& config : configs_) loggers_.push_back(std::make_unique<SimLogger>(config, now));
     return true;
 }
 
@@ -117,13 +156,25 @@ bool PtyServer::flushDue(std::int64_t nowUs, std::string& error) {
     return true;
 }
 
-int PtyServer::run(const std::atomic<bool>& stop, std::string& error) {
+int PtyServer::run(const std::atomic<bool>& stop, std::string& error,
+                   std::atomic<bool>* replug) {
     if (master_ < 0) {
         error = "the pseudo-terminal is not open";
         return 1;
     }
     std::uint8_t buffer[4096];
     while (!stop.load()) {
+        if (replug && replug->exchange(false)) {
+            if (plugged()) {
+                unplug();
+            } else if (!plugIn(error)) {
+                return 1;
+            }
+        }
+        if (!plugged()) {
+            ::usleep(20000);
+            continue;
+        }
         std::int64_t now = steadyUs();
         if (!flushDue(now, error)) return 1;
         // Sleep until the next byte is due, a frame arrives, or it is time to look at
@@ -184,6 +235,22 @@ int servePty(std::vector<SimConfig> configs, SimLine line, std::ostream& out, st
     }
     out << server.slavePath() << std::endl;
     const int status = server.run(stop, error);
+    if (status != 0) err << error << '\n';
+    return status;
+}
+
+int servePty(std::vector<SimConfig> configs, SimLine line, const std::string& link,
+             std::ostream& out, std::ostream& err, const std::atomic<bool>& stop,
+             std::atomic<bool>& replug) {
+    PtyServer server(std::move(configs), line);
+    std::string error;
+    if (!server.open(error) || !server.setLink(link, error)) {
+        err << error << '\n';
+        return 1;
+    }
+    out << link << std::endl;
+    const int status = server.run(stop, error, &replug);
+    server.unplug();  // the link goes with the server
     if (status != 0) err << error << '\n';
     return status;
 }

@@ -34,7 +34,20 @@ public:
     const std::string& slavePath() const { return slavePath_; }
     // Answers frames until `stop` becomes true; checks it at least every 100 ms.
     // Returns 0, or 1 when the pseudo-terminal failed (the reason in `error`).
-    int run(const std::atomic<bool>& stop, std::string& error);
+    // Each time `replug` is set (and cleared here) the line is unplugged or plugged
+    // back in turn, as a USB adapter is (see unplug and plugIn).
+    int run(const std::atomic<bool>& stop, std::string& error,
+            std::atomic<bool>* replug = nullptr);
+    // The device goes away: the pseudo-terminal is closed and `link`, when given,
+    // removed. What was on the line is lost; the loggers keep their state.
+    void unplug();
+    // The device comes back on a new pseudo-terminal; `link`, when given, is switched
+    // to it in one step (a new link renamed over the old path).
+    bool plugIn(std::string& error);
+    bool plugged() const { return master_ >= 0; }
+    // A symbolic link kept pointing at the current pseudo-terminal. False with the
+    // reason in `error` when it cannot be made.
+    bool setLink(std::string path, std::string& error);
     SimLogger& logger(std::size_t index = 0) { return *loggers_.at(index); }
     std::size_t loggerCount() const { return loggers_.size(); }
 
@@ -46,12 +59,15 @@ private:
 
     void schedule(const SimReply& reply, std::int64_t nowUs);
     bool flushDue(std::int64_t nowUs, std::string& error);
+    bool openPty(std::string& error);
+    bool pointLink(std::string& error);
 
     std::vector<SimConfig> configs_;
     LinePacer pacer_;
     int master_ = -1;
     int slave_ = -1;  // kept open so that the master never sees a hang-up between clients
     std::string slavePath_;
+    std::string link_;
     std::vector<std::unique_ptr<SimLogger>> loggers_;
     FrameSplitter splitter_;
     std::deque<Scheduled> out_;
@@ -65,5 +81,10 @@ int servePty(const SimConfig& config, bool pace, std::ostream& out, std::ostream
              const std::atomic<bool>& stop);
 int servePty(std::vector<SimConfig> configs, SimLine line, std::ostream& out, std::ostream& err,
              const std::atomic<bool>& stop);
+// The same behind the symbolic link `link` (printed as the first line instead of the
+// pseudo-terminal); each time `replug` is set the line is unplugged or plugged back.
+int servePty(std::vector<SimConfig> configs, SimLine line, const std::string& link,
+             std::ostream& out, std::ostream& err, const std::atomic<bool>& stop,
+             std::atomic<bool>& replug);
 
 }  // namespace tarvo

@@ -288,6 +288,8 @@ bool Fleet::poll() {
         case Step::Upload:
             uploadEnded();
             break;
+        case Step::PortWait:
+            return portWaited();
         case Step::None:
             finish();
             break;
@@ -365,6 +367,11 @@ void Fleet::nextCollect() {
     current_ = queue_[queueAt_++];
     progress_.address = current_;
     collectOrder_.push_back(current_);
+    retried_ = false;
+    collectCurrent();
+}
+
+void Fleet::collectCurrent() {
     FleetLogger& logger = entry(current_);
     logger.lastWork = FleetWork::Collect;
     logger.failed = false;
@@ -382,6 +389,7 @@ void Fleet::connectEnded() {
     FleetLogger& logger = entry(current_);
     const ExchangeResult& r = engine_.result();
     if (r.status != ExchangeStatus::Succeeded || !engine_.flags().connected) {
+        if (awaitPort(r.message)) return;
         logger.found = false;
         fail(logger, r.message);
         ++progress_.done;
@@ -412,8 +420,12 @@ bool Fleet::showHistory(const std::vector<Bytes>& pages, const LoggerParameters&
 void Fleet::uploadEnded() {
     FleetLogger& logger = entry(current_);
     const ExchangeResult& r = engine_.result();
-    ++progress_.done;
     // A history cut short by a failure is not kept: the logger still holds it all.
+    if ((r.status != ExchangeStatus::Succeeded || !uploaded_) && awaitPort(r.message)) {
+        uploaded_.reset();
+        return;
+    }
+    ++progress_.done;
     if (r.status != ExchangeStatus::Succeeded || !uploaded_) {
         fail(logger, r.status == ExchangeStatus::Succeeded && r.message.empty()
                          ? std::string(kNothingUploaded)
@@ -446,6 +458,29 @@ void Fleet::uploadEnded() {
     }
     uploaded_.reset();
     nextCollect();
+}
+
+bool Fleet::awaitPort(std::string message) {
+    if (retried_ || cancelled_ || engine_.port().present(engine_.settings().ComPort)) return false;
+    retried_ = true;
+    portFailure_ = std::move(message);
+    waitUntilMs_ = engine_.timers().elapsedMs() + kPortWaitMs;
+    step_ = Step::PortWait;
+    return true;
+}
+
+bool Fleet::portWaited() {
+    if (!cancelled_ && engine_.port().present(engine_.settings().ComPort)) {
+        collectCurrent();
+        return true;
+    }
+    if (!cancelled_ && engine_.timers().elapsedMs() < waitUntilMs_) return false;
+    FleetLogger& logger = entry(current_);
+    logger.found = false;
+    fail(logger, portFailure_);
+    ++progress_.done;
+    nextCollect();
+    return true;
 }
 
 }  // namespace tarvo

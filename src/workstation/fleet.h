@@ -13,8 +13,13 @@
 // once per format as DIR/NAME_A_yyyyMMdd-HHmmss.EXT, optionally appending it to a
 // database; one logger's failure is recorded and the next is collected. Cancelling
 // stops once the exchange under way has ended in order.
+//
+// A logger whose connect or upload fails because the port vanished (a USB adapter
+// unplugged) is collected again, once, when the port is back; the fleet waits for
+// it up to kPortWaitMs, then records the failure and goes on.
 
 #include <array>
+#include <cstdint>
 #include <filesystem>
 #include <map>
 #include <optional>
@@ -36,6 +41,8 @@ namespace tarvo {
 
 inline constexpr std::string_view kNoLoggerFound = "没有找到记录仪。";
 inline constexpr std::string_view kFleetFailed = "失败";
+// How long a collect waits for a vanished port to come back.
+inline constexpr std::int64_t kPortWaitMs = 60'000;
 
 enum class FleetWork { None, Scan, Collect };
 
@@ -155,7 +162,7 @@ class Fleet : private HistorySink {
     std::size_t bytesReceived() const;
 
   private:
-    enum class Step { None, Probe, Connect, Upload };
+    enum class Step { None, Probe, Connect, Upload, PortWait };
 
     // Answers what the fleet's exchanges ask, keeps what they say out of sight.
     class Answers : public Messenger {
@@ -175,6 +182,10 @@ class Fleet : private HistorySink {
     void probeEnded();
     void connectEnded();
     void uploadEnded();
+    void collectCurrent();
+    // The current logger failed while the port is gone: wait for it to collect again.
+    bool awaitPort(std::string message);
+    bool portWaited();
     FleetLogger& entry(int address);
     void takeParameters(FleetLogger& logger);
     void fail(FleetLogger& logger, std::string message);
@@ -197,6 +208,9 @@ class Fleet : private HistorySink {
     std::vector<int> queue_;
     std::size_t queueAt_ = 0;
     int current_ = 0;
+    bool retried_ = false;  // the current logger is being collected again
+    std::int64_t waitUntilMs_ = 0;
+    std::string portFailure_;  // what the current logger's failure said
     FleetProgress progress_;
     std::optional<HistoryDocument> uploaded_;
     std::size_t bytesDone_ = 0;

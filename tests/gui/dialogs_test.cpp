@@ -9,8 +9,11 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QFile>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include "gui/about_dialog.h"
 #include "gui/device_names_dialog.h"
@@ -116,6 +119,33 @@ TEST(SerialSettingsDialog, TheBoxesShowTheSettingsAndOfferTheirEntries) {
     EXPECT_EQ(dialog.box(2)->count(), 5);
     EXPECT_EQ(dialog.box(3)->count(), 5);
     EXPECT_EQ(dialog.box(4)->count(), 2);
+}
+
+TEST(SerialSettingsDialog, ThePortListFollowsPortsThatComeAndGoAndKeepsWhatTheBoxSays) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString link = dir.filePath("ttyLOGGER");
+    ProgramSettings s;
+    s.ComPort = link.toStdString();
+    {
+        SerialSettingsDialog dialog(s);  // the link is not there: not offered
+        EXPECT_EQ(dialog.box(0)->findText(link), -1);
+        EXPECT_EQ(dialog.box(0)->currentText(), link);
+        EXPECT_TRUE(dialog.portTimer()->isActive());
+    }
+    ASSERT_TRUE(QFile::link("/dev/null", link));
+    EXPECT_TRUE(SerialSettingsDialog::portEntries(link).contains(link));
+
+    SerialSettingsDialog dialog(s);
+    EXPECT_NE(dialog.box(0)->findText(link), -1);
+    dialog.box(0)->setEditText("/dev/ttyUSB7");  // the operator is typing
+    dialog.refreshPorts({"COM1", "/dev/ttyUSB0"});
+    EXPECT_EQ(dialog.box(0)->count(), 2);
+    EXPECT_EQ(dialog.box(0)->itemText(1), "/dev/ttyUSB0");
+    EXPECT_EQ(dialog.box(0)->currentText(), "/dev/ttyUSB7");
+    dialog.refreshPorts({"COM1"});  // the adapter was pulled
+    EXPECT_EQ(dialog.box(0)->findText("/dev/ttyUSB0"), -1);
+    EXPECT_EQ(dialog.values().comPort, "/dev/ttyUSB7");
 }
 
 TEST(SerialSettingsDialog, OkTakesTheBoxesAsTheyStandAndKeepsNumbersThatAreNone) {

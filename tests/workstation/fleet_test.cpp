@@ -246,6 +246,44 @@ TEST_F(FleetTest, CancelStopsOnceTheExchangeUnderWayHasEnded) {
     EXPECT_FALSE(port->isOpen());
 }
 
+TEST_F(FleetTest, ALoggerCutOffByAVanishedPortIsCollectedAgainOnceWhenThePortIsBack) {
+    struct Case {
+        const char* name;
+        bool comesBack;
+    };
+    for (const Case c : {Case{"back after 20 s", true}, Case{"never back", false}}) {
+        SCOPED_TRACE(c.name);
+        testing::ScratchFolder dir;
+        start({smallLogger(1), smallLogger(2)});
+        ASSERT_TRUE(fleet->collect({1, 2}, {dir.path(), {"orx"}, {}, false}));
+        // Unplugged in the middle of the first logger's upload.
+        ASSERT_TRUE(timers.runUntil(
+            [this] {
+                fleet->poll();
+                return engine->mode() == kModeHistory;
+            },
+            60000));
+        port->setPresent(false);
+        ASSERT_FALSE(timers.runUntil(
+            [this] {
+                fleet->poll();
+                return !fleet->running();
+            },
+            20000));
+        EXPECT_TRUE(framesTo(2).empty());  // the collect waits on the first logger
+        if (c.comesBack) port->setPresent(true);
+        ASSERT_TRUE(run());
+
+        EXPECT_EQ(fleet->collected(), (std::vector<int>{1, 2}));
+        EXPECT_EQ(fleet->progress().done, 2);
+        for (const int a : {1, 2}) {
+            EXPECT_EQ(fleet->logger(a)->failed, !c.comesBack) << a;
+            EXPECT_EQ(fleet->logger(a)->files.size(), c.comesBack ? 1u : 0u) << a;
+        }
+        EXPECT_TRUE(messenger.shown.empty());
+    }
+}
+
 TEST_F(FleetTest, TheViewsRowsShowWhatTheLastScanAndCollectFound) {
     testing::ScratchFolder dir;
     SimConfig stopped = smallLogger(4);
