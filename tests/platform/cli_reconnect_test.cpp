@@ -46,8 +46,7 @@ TEST(CliReconnect, LiveSamplingWaitsForTheUnpluggedPortAndResumesWhenItIsBack) {
     ASSERT_TRUE(simulator.waitForStarted(10000));
     ASSERT_TRUE(simulator.waitForReadyRead(10000));
     ASSERT_EQ(QString::fromUtf8(simulator.readLine()).trimmed(), link);
-    const QString firstTarget = QFileInfo(link).symLinkTarget();
-    ASSERT_FALSE(firstTarget.isEmpty());
+    ASSERT_FALSE(QFileInfo(link).symLinkTarget().isEmpty());
 
     QProcess cli;
     auto env = QProcessEnvironment::systemEnvironment();
@@ -73,10 +72,10 @@ TEST(CliReconnect, LiveSamplingWaitsForTheUnpluggedPortAndResumesWhenItIsBack) {
     const int samplesBefore = countOf(out, "\n");
     EXPECT_LT(samplesBefore, 4);
 
-    // Plugged back: the link points at a new pseudo-terminal.
+    // Plugged back: the link points at a new pseudo-terminal (which may reuse the
+    // old one's number).
     ::kill(static_cast<pid_t>(simulator.processId()), SIGUSR1);
     ASSERT_TRUE(waitFor([&] { return QFileInfo::exists(link); }));
-    EXPECT_NE(QFileInfo(link).symLinkTarget(), firstTarget);
     ASSERT_TRUE(waitFor([&] {
         gather();
         return cli.state() == QProcess::NotRunning;
