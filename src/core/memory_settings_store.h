@@ -29,6 +29,10 @@ public:
     // Number of distinct (section, key) entries held.
     std::size_t size() const { return values_.size(); }
 
+    // A store kept nowhere commits at once; told to, it fails as a full disk would.
+    bool commit() override { return !failCommits; }
+    bool failCommits = false;
+
 private:
     // Keyed by (section folded to lower case, key).
     std::map<std::pair<std::string, std::string>, std::string> values_;

@@ -67,6 +67,10 @@ public:
     virtual ~SettingsStore() = default;
     virtual std::optional<std::string> read(std::string_view section, std::string_view key) const = 0;
     virtual void write(std::string_view section, std::string_view key, std::string_view value) = 0;
+    // Makes what was written lasting (a store kept in a file writes it). False when
+    // it could not be: the stored contents are then those of the last commit that
+    // succeeded, and the store still reads what was written, for this run.
+    virtual bool commit() { return true; }
 };
 
 // Reads every setting, with its default where a key is missing. A numeric text

@@ -1,8 +1,12 @@
 #include "platform/qt_settings_store.h"
 
+#include <QEvent>
+#include <QFile>
+#include <QSaveFile>
 #include <QSettings>
 #include <QString>
 #include <QStringList>
+#include <QTemporaryDir>
 #include <QVariant>
 
 namespace tarvo {
@@ -25,16 +29,48 @@ QString groupFor(const QSettings& settings, std::string_view section) {
     return wanted;
 }
 
+// QSettings writes its file by itself soon after a change, from the event loop, and
+// does not notice a write the disk cut short. This one writes only when told to.
+class ExplicitSettings : public QSettings {
+  public:
+    using QSettings::QSettings;
+
+  protected:
+    bool event(QEvent* e) override {
+        if (e->type() == QEvent::UpdateRequest) return true;
+        return QSettings::event(e);
+    }
+};
+
+// Whether the file holds every key of `held` with its value. QSettings objects of one
+// file share what they read, so the file is read back under another name (a link in
+// a scratch folder). When no link can be made, the write is taken as it went.
+bool fileHolds(const QSettings& held) {
+    const QTemporaryDir scratch;
+    const QString alias = scratch.filePath(QStringLiteral("check.ini"));
+    if (!scratch.isValid() || !QFile::link(held.fileName(), alias)) return true;
+    const QSettings file(alias, QSettings::IniFormat);
+    if (file.status() != QSettings::NoError) return false;
+    const QStringList keys = held.allKeys();
+    for (const QString& key : keys) {
+        if (!file.contains(key) || file.value(key) != held.value(key)) return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 QtSettingsStore::QtSettingsStore()
-    : settings_(std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope,
-                                            QStringLiteral("Tarvo"), QStringLiteral("Tarvo"))) {}
+    : settings_(std::make_unique<ExplicitSettings>(QSettings::IniFormat, QSettings::UserScope,
+                                                   QStringLiteral("Tarvo"),
+                                                   QStringLiteral("Tarvo"))) {}
 
 QtSettingsStore::QtSettingsStore(const std::string& iniFilePath)
-    : settings_(std::make_unique<QSettings>(qstr(iniFilePath), QSettings::IniFormat)) {}
+    : settings_(std::make_unique<ExplicitSettings>(qstr(iniFilePath), QSettings::IniFormat)) {}
 
-QtSettingsStore::~QtSettingsStore() = default;
+QtSettingsStore::~QtSettingsStore() {
+    sync();
+}
 
 std::optional<std::string> QtSettingsStore::read(std::string_view section,
                                                  std::string_view key) const {
@@ -54,8 +90,20 @@ void QtSettingsStore::write(std::string_view section, std::string_view key,
 }
 
 bool QtSettingsStore::sync() {
+    const QString path = settings_->fileName();
+    QFile old(path);
+    const bool existed = old.open(QIODevice::ReadOnly);
+    const QByteArray before = existed ? old.readAll() : QByteArray();
+    old.close();
     settings_->sync();
-    return settings_->status() == QSettings::NoError;
+    if (settings_->status() == QSettings::NoError && fileHolds(*settings_)) return true;
+    if (existed) {
+        QSaveFile back(path);
+        if (back.open(QIODevice::WriteOnly) && back.write(before) == before.size()) back.commit();
+    } else {
+        QFile::remove(path);
+    }
+    return false;
 }
 
 std::string QtSettingsStore::fileName() const {

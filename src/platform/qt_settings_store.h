@@ -28,9 +28,12 @@ public:
     std::optional<std::string> read(std::string_view section, std::string_view key) const override;
     void write(std::string_view section, std::string_view key, std::string_view value) override;
 
-    // Writes pending changes to the file (also done on destruction). False when the
-    // file could not be written.
+    // Writes pending changes to the file (also done on destruction; nothing is
+    // written behind the program's back in between). The file is read back: when it
+    // does not hold what the store holds (a full disk cuts it short, a write-protected
+    // folder refuses it), the file as it was is put back and the answer is false.
     bool sync();
+    bool commit() override { return sync(); }
     // The file behind the store (UTF-8).
     std::string fileName() const;
 

@@ -68,6 +68,14 @@ void Workstation::startUp(std::string_view commandLine) {
     fillSelector();
 }
 
+void Workstation::storeSettings() {
+    saveSettings(store_, settings_, names_);
+    if (!store_.commit()) {
+        messenger_.show({std::string(kSettingsNotSavedMessage), std::string(kProgramTitle),
+                         MessageIcon::Warning, MessageButtons::Ok});
+    }
+}
+
 bool Workstation::mayClose() {
     return mayEndLiveSampling();
 }
@@ -82,7 +90,7 @@ bool Workstation::mayEndLiveSampling() {
 }
 
 void Workstation::shutDown() {
-    saveSettings(store_, settings_, names_);
+    storeSettings();
     if (pleaseWaitShown_) {
         pleaseWaitShown_ = false;
         view_->pleaseWait(false);
@@ -212,7 +220,7 @@ bool Workstation::serialSettingsAccepted(const SerialDialogValues& values) {
     settings_.ConferStyle = values.conferStyle;
     settings_.BaudRate = values.baudRate;
     settings_.StrictTiming = values.strictTiming ? 1 : 0;
-    saveSettings(store_, settings_, names_);
+    storeSettings();
     takeSelectedAddress();
     engine_.connectLogger(static_cast<int>(settings_.ConferStyle));
     runEnabling();
@@ -222,7 +230,7 @@ bool Workstation::serialSettingsAccepted(const SerialDialogValues& values) {
 void Workstation::setDatabaseServer(std::string uri, std::string line) {
     settings_.DatabaseServer = std::move(uri);
     settings_.Line = std::move(line);
-    saveSettings(store_, settings_, names_);
+    storeSettings();
 }
 
 void Workstation::setSelectedAddress(int address) {

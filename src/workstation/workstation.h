@@ -45,6 +45,8 @@ inline constexpr std::string_view kExitTitle = "退出";
 inline constexpr std::string_view kSerialSettingsBusyMessage =
     "正在与记录仪通讯，串口设置未改变，请在通讯结束后再设置。";
 inline constexpr std::string_view kSerialSettingsTitle = "串口设置";
+inline constexpr std::string_view kSettingsNotSavedMessage =
+    "程序设置无法保存，请检查磁盘空间和写入权限。";
 
 enum class Arrangement { Cascade, TileHorizontal, TileVertical, ArrangeIcons };
 
@@ -303,6 +305,9 @@ class Workstation : public EngineListener, public HistorySink, public LiveSample
     bool showHistory(const std::vector<Bytes>& pages, const LoggerParameters& params) override;
 
   private:
+    // Writes the settings and names to the store and makes them lasting; a store that
+    // cannot keep them says so (kSettingsNotSavedMessage).
+    void storeSettings();
     bool allowed(Command command) const;
     // Asks whether live sampling may end; on Yes it is stopped.
     bool mayEndLiveSampling();

@@ -2,11 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFile>
 #include <QSettings>
 #include <QTemporaryDir>
 
 #include "core/settings.h"
+#include "files/file_size_limit.h"
 
 namespace tarvo {
 namespace {
@@ -82,6 +84,45 @@ TEST_F(QtSettingsStoreTest, AMissingFileReadsAsEmpty) {
     loadSettings(store, s, names);
     EXPECT_EQ(s, ProgramSettings{});
     EXPECT_EQ(names, DisplayNames{});
+}
+
+// A store that cannot be written (a full disk, a folder that is a file) says so,
+// keeps what it was given for this run, and leaves the old file as it was.
+TEST_F(QtSettingsStoreTest, AStoreThatCannotBeWrittenSaysSoAndKeepsTheOldFile) {
+    ProgramSettings first;
+    first.ComPort = "COM1";
+    {
+        QtSettingsStore store(path());
+        saveSettings(store, first, {});
+        ASSERT_TRUE(store.commit());
+    }
+    QFile file(QString::fromStdString(path()));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray before = file.readAll();
+    file.close();
+
+    ProgramSettings second = first;
+    second.ComPort = "COM2";
+    second.FilePath = std::string(4096, 'x');  // more than the disk has room for
+    {
+        QtSettingsStore store(path());
+        testing::FileSizeLimit full(static_cast<rlim_t>(before.size()) + 16);
+        ASSERT_TRUE(full.active());
+        saveSettings(store, second, {});
+        EXPECT_FALSE(store.commit());
+        EXPECT_EQ(store.read("ProgramSetting", "ComPort"), "COM2");
+    }  // nor does the store write on its way out
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), before);
+    file.close();
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"Tarvo.ini"});
+
+    QFile plain(dir.filePath("plain"));
+    ASSERT_TRUE(plain.open(QIODevice::WriteOnly));
+    plain.close();
+    QtSettingsStore nowhere(dir.filePath("plain/Tarvo.ini").toStdString());
+    saveSettings(nowhere, second, {});
+    EXPECT_FALSE(nowhere.commit());
 }
 
 TEST_F(QtSettingsStoreTest, TheUserStoreIsTheTarvoIniFileOfTheUserScope) {

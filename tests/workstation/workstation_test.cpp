@@ -112,6 +112,15 @@ TEST_F(WorkstationTest, StartUpLoadsTheSettingsAndShowsAnEmptyPaneWithNobodyLogg
     EXPECT_NE(ws->deviceNameManager(), nullptr);
 }
 
+TEST_F(WorkstationTest, SettingsThatCannotBeKeptAtShutdownAreReported) {
+    start();
+    store.failCommits = true;
+    ws->shutDown();
+    ASSERT_EQ(messenger.shown.size(), 1u);
+    EXPECT_EQ(messenger.shown[0].text, kSettingsNotSavedMessage);
+    EXPECT_EQ(messenger.shown[0].icon, MessageIcon::Warning);
+}
+
 TEST_F(WorkstationTest, StartUpOpensTheFileNamedOnTheCommandLineBeforeFillingTheSelector) {
     const auto path = folder / "记录 一.orx";
     ASSERT_TRUE(test::writeFixtureLoggerFile(path));
