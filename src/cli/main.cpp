@@ -41,6 +41,7 @@
 #include "workstation/document_commands.h"
 #include "sim/pty_server.h"
 #include "sim/sim_config.h"
+#include "workstation/fleet.h"
 #include "workstation/property_rows.h"
 
 namespace tarvo::cli {
@@ -444,14 +445,29 @@ int runLive(const CommandLine& cl, std::vector<std::string> args) {
         LiveSampling sampling(session.engine(), sink);
         session.engine().setDeviceAddress(cl.global.address);
         sampling.start();
+        // A port that went away is waited for as long as a collect waits for it; a
+        // command line must end, so then it gives up.
+        std::optional<std::int64_t> waitingSince;
+        bool portGone = false;
         session.runUntil([&] {
+            if (sampling.waitingForPort()) {
+                const std::int64_t now = session.engine().timers().elapsedMs();
+                if (!waitingSince) waitingSince = now;
+                portGone = now - *waitingSince >= kPortWaitMs;
+                if (portGone) return true;
+            } else {
+                waitingSince.reset();
+            }
             return !sampling.running() ||
                    (sampling.requestsSent() >= count && !session.engine().busy());
         });
         sampling.stop();
         answers = sink.answers();
-        ok = answers == count && !messenger.anyWarningShown();
-        if (answers < count && !messenger.anyWarningShown()) {
+        ok = answers == count && !messenger.anyWarningShown() && !portGone;
+        if (portGone) {
+            std::cerr << "tarvo-cli: the port did not come back within " << kPortWaitMs / 1000
+                      << " s\n";
+        } else if (answers < count && !messenger.anyWarningShown()) {
             std::cerr << "tarvo-cli: " << count - answers << " of " << count
                       << " live requests went unanswered\n";
         }
