@@ -9,10 +9,14 @@ namespace tarvo {
 
 std::int64_t ColumnMap::column(std::int32_t k) const {
     constexpr double kLimit = 4.611686018427388e18;  // 2^62
-    const double position =
-        std::floor(offset + (static_cast<double>(k) - origin) * columnsPerSample);
+    const double position = offset + (static_cast<double>(k) - origin) * columnsPerSample;
     if (std::isnan(position)) return 0;
-    return static_cast<std::int64_t>(std::clamp(position, -kLimit, kLimit));
+    if (position <= -kLimit) return -static_cast<std::int64_t>(kLimit);
+    if (position >= kLimit) return static_cast<std::int64_t>(kLimit);
+    // The floor, without a call into the maths library: within ±2^62 the truncation is
+    // exact, and one step down mends it for negative fractions.
+    const auto truncated = static_cast<std::int64_t>(position);
+    return truncated - (position < static_cast<double>(truncated) ? 1 : 0);
 }
 
 namespace {
@@ -65,6 +69,9 @@ void fold(Extremes& into, const Extremes& later) {
     }
 }
 
+// Up to about this many samples to a column, the walk looks at every sample's column.
+constexpr double kFewSamplesPerColumn = 1.0 / 8;
+
 // The column walk shared by both reductions; `extremesOf(begin, end)` gives a column's.
 template <typename ExtremesOf>
 void walkColumns(std::span<const float> values, std::int32_t first, std::int32_t last,
@@ -78,15 +85,36 @@ void walkColumns(std::span<const float> values, std::int32_t first, std::int32_t
         if (kept.empty() || kept.back() < k) kept.push_back(k);
     };
 
-    std::int64_t from = first;
-    while (from <= last) {
-        const auto begin = static_cast<std::int32_t>(from);
-        const std::int32_t end = lastInColumn(map, begin, last);
+    const auto column = [&](std::int32_t begin, std::int32_t end) {
         const Extremes e = extremesOf(begin, end);
         keep(begin);
         keep(std::min(e.lowAt, e.highAt));
         keep(std::max(e.lowAt, e.highAt));
         keep(end);
+    };
+
+    // Where a column holds a few samples, one pass over them finds where each column
+    // ends: a map that grows with the sample index puts each column's samples next to
+    // each other, as the boundary estimate below does.
+    if (map.columnsPerSample >= kFewSamplesPerColumn && std::isfinite(map.columnsPerSample)) {
+        std::int32_t begin = first;
+        std::int64_t current = map.column(first);
+        for (std::int32_t k = first + 1; k <= last; ++k) {
+            const std::int64_t next = map.column(k);
+            if (next == current) continue;
+            column(begin, k - 1);
+            begin = k;
+            current = next;
+        }
+        column(begin, last);
+        return;
+    }
+
+    std::int64_t from = first;
+    while (from <= last) {
+        const auto begin = static_cast<std::int32_t>(from);
+        const std::int32_t end = lastInColumn(map, begin, last);
+        column(begin, end);
         from = std::int64_t{end} + 1;
     }
 }

@@ -135,7 +135,13 @@ void rasterChartCurve(QImage& image, QPoint origin, const ChartPolyline& line,
         };
         if (!(std::isfinite(x0) && std::isfinite(y0) && std::isfinite(dx) && std::isfinite(dy)))
             return;
-        if (!cut(-dx, x0) || !cut(dx, width - x0) || !cut(-dy, y0) || !cut(dy, height - y0)) return;
+        // Most segments lie inside the image, where no edge cuts them: each test below
+        // holds exactly when its cut would leave t0 at 0 and t1 at 1.
+        const double right = width - x0, bottom = height - y0;
+        const auto uncut = [](double q, double r) { return q <= 0 ? r >= 0 : r >= q; };
+        if (!(uncut(-dx, x0) && uncut(dx, right) && uncut(-dy, y0) && uncut(dy, bottom)) &&
+            (!cut(-dx, x0) || !cut(dx, right) || !cut(-dy, y0) || !cut(dy, bottom)))
+            return;
         // The cut ends lie within the image, so truncation is the floor. The segment is
         // walked along its longer axis, a pixel a step.
         const double sx = x0 + t0 * dx, sy = y0 + t0 * dy;
@@ -150,6 +156,9 @@ void rasterChartCurve(QImage& image, QPoint origin, const ChartPolyline& line,
         if (fromX == toX) {
             uchar* at = bits + fromY * stride + fromX * qsizetype(sizeof(QRgb));
             for (int y = fromY; y <= toY; ++y, at += stride) *reinterpret_cast<QRgb*>(at) = pixel;
+        } else if (fromY == toY) {
+            std::fill(reinterpret_cast<QRgb*>(bits + fromY * stride) + fromX,
+                      reinterpret_cast<QRgb*>(bits + fromY * stride) + toX + 1, pixel);
         } else if (toY - fromY >= toX - fromX) {
             const double slope = (ex - sx) / (ey - sy);
             double x = sx + (fromY + 0.5 - sy) * slope;
