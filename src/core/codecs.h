@@ -91,6 +91,10 @@ void removeFromMean(float& mean, float value, long count);
 float rangeMax(std::span<const float> series, long from, long to);
 float rangeMin(std::span<const float> series, long from, long to);
 float rangeMean(std::span<const float> series, long from, long to);
+// rangeMean of each series into means[i] (as many as there are series), the same
+// single-precision results, the sums of several series advancing side by side.
+void rangeMeans(std::span<const std::span<const float>> series, long from, long to,
+                std::span<float> means);
 
 // Year, month, day, hour, minute and second run together without separators or
 // leading zeros.

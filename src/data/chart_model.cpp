@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <limits>
 #include <span>
+#include <vector>
 
 #include "core/date_time.h"
 #include "core/text_format.h"
@@ -185,22 +186,51 @@ class SceneBuilder {
     ChartScene& scene_;
 };
 
+// rangeMax and rangeMin of samples from..to: from the pyramid where none of them is
+// missing (the pyramid picks what the scan would), by the scan otherwise.
+void extremesOfView(std::span<const float> series, const CurveIndex& index, long from, long to,
+                    float& max, float& min) {
+    const long first = std::max(from, 1L);
+    const long last = std::min(to, static_cast<long>(series.size()));
+    const auto gap = std::lower_bound(index.missing.begin(), index.missing.end(), first);
+    if (first > last || (gap != index.missing.end() && *gap <= last)) {
+        max = rangeMax(series, from, to);
+        min = rangeMin(series, from, to);
+        return;
+    }
+    const Extremes e = index.pyramid.extremes(series, static_cast<std::int32_t>(first),
+                                              static_cast<std::int32_t>(last));
+    max = e.high;
+    min = e.low;
+}
+
 // recomputeStatistics, kept per record for the view it was last made for.
 void statisticsOfView(HistoryDocument& doc) {
     const ChartView& v = doc.view;
+    std::vector<std::size_t> stale;
+    std::vector<std::span<const float>> series;
     for (std::size_t i = 0; i < doc.channels.size(); ++i) {
-        ChannelRecord& r = doc.channels[i];
-        CurveIndex& index = doc.chartCache.curve(i, r.values);
+        const ChannelRecord& r = doc.channels[i];
+        const CurveIndex& index = doc.chartCache.curve(i, r.values);
         if (!index.measured || index.measuredStart != v.viewStart ||
             index.measuredEnd != v.viewEnd) {
-            const std::span<const float> series(r.values);
-            index.maxValue = rangeMax(series, v.viewStart, v.viewEnd);
-            index.minValue = rangeMin(series, v.viewStart, v.viewEnd);
-            index.meanValue = rangeMean(series, v.viewStart, v.viewEnd);
-            index.measuredStart = v.viewStart;
-            index.measuredEnd = v.viewEnd;
-            index.measured = true;
+            stale.push_back(i);
+            series.emplace_back(r.values);
         }
+    }
+    std::vector<float> means(stale.size());
+    rangeMeans(series, v.viewStart, v.viewEnd, means);
+    for (std::size_t s = 0; s < stale.size(); ++s) {
+        CurveIndex& index = doc.chartCache.curve(stale[s], series[s]);
+        extremesOfView(series[s], index, v.viewStart, v.viewEnd, index.maxValue, index.minValue);
+        index.meanValue = means[s];
+        index.measuredStart = v.viewStart;
+        index.measuredEnd = v.viewEnd;
+        index.measured = true;
+    }
+    for (std::size_t i = 0; i < doc.channels.size(); ++i) {
+        ChannelRecord& r = doc.channels[i];
+        const CurveIndex& index = doc.chartCache.curve(i, r.values);
         r.maxValue = index.maxValue;
         r.minValue = index.minValue;
         r.meanValue = index.meanValue;

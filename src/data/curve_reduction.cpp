@@ -110,6 +110,30 @@ void walkColumns(std::span<const float> values, std::int32_t first, std::int32_t
         return;
     }
 
+    // Columns of many samples under a map that grows with the sample index: every
+    // column from the first sample's to the last's holds samples, and each one's last
+    // sample is found from its own right boundary, so the columns do not wait on each
+    // other's results.
+    if (map.columnsPerSample > 0) {  // and below kFewSamplesPerColumn
+        const double samplesPerColumn = 1 / map.columnsPerSample;
+        const std::int64_t lastColumn = map.column(last);
+        std::int32_t begin = first;
+        for (std::int64_t c = map.column(first); c < lastColumn && begin < last; ++c) {
+            const double boundary =
+                map.origin + (static_cast<double>(c) + 1 - map.offset) * samplesPerColumn;
+            // The estimate kept within begin..last (where truncation is the floor).
+            std::int32_t end = boundary >= last ? last
+                               : boundary > begin ? static_cast<std::int32_t>(boundary)
+                                                  : begin;
+            while (end < last && map.column(end + 1) <= c) ++end;
+            while (end > begin && map.column(end) > c) --end;
+            column(begin, end);
+            begin = end + 1;
+        }
+        if (begin <= last) column(begin, last);
+        return;
+    }
+
     std::int64_t from = first;
     while (from <= last) {
         const auto begin = static_cast<std::int32_t>(from);

@@ -5,6 +5,7 @@
 #include <bit>
 #include <cmath>
 #include <set>
+#include <span>
 #include <vector>
 
 namespace tarvo {
@@ -355,6 +356,32 @@ TEST(RangeStats, MeanIsSummedTermByTermInSinglePrecision) {
     // 1/3 + 2/3 + 4/3 in singles is one step above the single nearest 7/3.
     EXPECT_EQ(rangeMean(series, 1, 3), 0x1.2aaaacp+1f);
     EXPECT_NE(rangeMean(series, 1, 3), static_cast<float>(7.0 / 3.0));
+}
+
+TEST(RangeStats, MeansSideBySideAreBitForBitThoseOfOneSeriesAtATime) {
+    // Eleven series (more than one group of lanes), lengths around the block of 256, a
+    // missing sample, and ranges that some series do not hold whole.
+    std::vector<std::vector<float>> data;
+    for (int s = 0; s < 11; ++s) {
+        std::vector<float> values(static_cast<std::size_t>(s == 3 ? 40 : 700 + s));
+        for (std::size_t k = 0; k < values.size(); ++k)
+            values[k] = static_cast<float>(std::sin(0.37 * static_cast<double>(k) + s) * 1e3 / (s + 1));
+        data.push_back(std::move(values));
+    }
+    data[5][300] = NAN;
+    const std::vector<std::span<const float>> series(data.begin(), data.end());
+    const struct {
+        long from, to;
+    } ranges[] = {{1, 700}, {2, 257}, {1, 256}, {100, 100}, {-5, 900}, {30, 45}, {9, 3}};
+    for (const auto& r : ranges) {
+        std::vector<float> means(series.size(), -1.0f);
+        rangeMeans(series, r.from, r.to, means);
+        for (std::size_t s = 0; s < series.size(); ++s) {
+            const float one = rangeMean(series[s], r.from, r.to);
+            EXPECT_EQ(std::bit_cast<std::uint32_t>(means[s]), std::bit_cast<std::uint32_t>(one))
+                << "series " << s << " over " << r.from << ".." << r.to;
+        }
+    }
 }
 
 // ---- texts and colours ----

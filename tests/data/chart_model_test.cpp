@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdint>
 #include <limits>
+#include <span>
 #include <string>
 
 #include "chart_test_fixture.h"
@@ -277,12 +278,15 @@ TEST(RedrawChart, AMissingSampleBreaksTheCurve) {
 // another trend and statistics changed behind its back, a view shows exactly what a
 // document that never drew anything shows.
 TEST(RedrawChart, KeptReductionsAndStatisticsDrawWhatAFreshDocumentDraws) {
-    std::vector<float> noisy(20000), gappy(20000);
+    // The zeros' highest value is a +0 or a -0, whichever a view meets first.
+    std::vector<float> noisy(20000), gappy(20000), zeros(20000);
     for (std::size_t i = 0; i < noisy.size(); ++i) {
         noisy[i] = static_cast<float>((i * 7919) % 101) / 4;
         gappy[i] = (i + 400) % 977 < 3 ? std::nanf("") : static_cast<float>(i % 13);
+        zeros[i] = i % 7 == 3 ? 0.0f : i % 7 == 5 ? -0.0f : -1.0f;
     }
-    HistoryDocument doc = chartDocument({chartChannel(0, noisy), chartChannel(1, gappy)}, 800);
+    HistoryDocument doc = chartDocument(
+        {chartChannel(0, noisy), chartChannel(1, gappy), chartChannel(2, zeros)}, 800);
     const auto show = [](HistoryDocument& d, std::int32_t start, std::int32_t end,
                          TrendMode trend) {
         d.view.viewStart = start;
@@ -313,6 +317,11 @@ TEST(RedrawChart, KeptReductionsAndStatisticsDrawWhatAFreshDocumentDraws) {
             EXPECT_EQ(bits(doc.channels[c].maxValue), bits(fresh.channels[c].maxValue));
             EXPECT_EQ(bits(doc.channels[c].minValue), bits(fresh.channels[c].minValue));
             EXPECT_EQ(bits(doc.channels[c].meanValue), bits(fresh.channels[c].meanValue));
+            // Whatever the chart keeps, the figures are those of a plain scan of the view.
+            const std::span<const float> series(doc.channels[c].values);
+            EXPECT_EQ(bits(fresh.channels[c].maxValue), bits(rangeMax(series, v.start, v.end)));
+            EXPECT_EQ(bits(fresh.channels[c].minValue), bits(rangeMin(series, v.start, v.end)));
+            EXPECT_EQ(bits(fresh.channels[c].meanValue), bits(rangeMean(series, v.start, v.end)));
         }
         recomputeWholeStatistics(doc);  // as a save does
     }
