@@ -128,10 +128,9 @@ void paintChartScene(QPainter& painter, const ChartScene& scene, const QFont& la
         p->fillRect(qrect(band.rect), light);
     }
     for (const ChartPolyline& line : scene.lines) {
-        if (imagePainter && rastersCurve(line))
-            rasterChartCurve(image, area.topLeft(), line, toQColor(line.colour));
-        else
-            paintChartCurve(*p, line, toQColor(line.colour));
+        const QColor colour = toQColor(line.colour);
+        if (!imagePainter || !rasterChartCurve(image, area.topLeft(), line, colour))
+            paintChartCurve(*p, line, colour);
     }
     if (imagePainter) {
         imagePainter->end();

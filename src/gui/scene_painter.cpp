@@ -104,10 +104,13 @@ void paintChartCurve(QPainter& painter, const ChartPolyline& line, const QColor&
     painter.drawLines(segments.data(), static_cast<int>(segments.size()));
 }
 
-void rasterChartCurve(QImage& image, QPoint origin, const ChartPolyline& line,
+bool rasterChartCurve(QImage& image, QPoint origin, const ChartPolyline& line,
                       const QColor& colour) {
     const std::vector<DevicePoint>& p = line.points;
-    if (p.size() < 2 || image.format() != QImage::Format_ARGB32_Premultiplied) return;
+    if (image.format() != QImage::Format_ARGB32_Premultiplied || line.width > 1) return false;
+    if (p.size() < 2) return true;
+    const CurveStroke stroke = curveStroke(line);
+    if (stroke == CurveStroke::Smooth) return false;
     const QRgb pixel = colour.rgb();
     const int width = image.width();
     const int height = image.height();
@@ -175,11 +178,12 @@ void rasterChartCurve(QImage& image, QPoint origin, const ChartPolyline& line,
             }
         }
     };
-    if (curveStroke(line) == CurveStroke::Columns) {
+    if (stroke == CurveStroke::Columns) {
         forEachColumnSegment(p, segment);
     } else {
         for (std::size_t i = 1; i < p.size(); ++i) segment(p[i - 1], p[i]);
     }
+    return true;
 }
 
 void paintChartPolylines(QPainter& painter, std::span<const ChartPolyline> lines) {

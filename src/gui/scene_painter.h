@@ -41,17 +41,14 @@ CurveStroke curveStroke(const ChartPolyline& line);
 // with a single call.
 void paintChartCurve(QPainter& painter, const ChartPolyline& line, const QColor& colour);
 
-// Whether rasterChartCurve can draw `line`: a line a pixel wide, not antialiased.
-inline bool rastersCurve(const ChartPolyline& line) {
-    return line.width <= 1 && curveStroke(line) != CurveStroke::Smooth;
-}
-
-// What paintChartCurve draws of such a line, written straight into `image` (an opaque
-// ARGB32_Premultiplied image whose pixel (0, 0) lies at the device point `origin`), a
-// pixel per step along the longer axis of each segment: the screen's fast path for
-// tens of thousands of segments a pixel or two long, which QPainter draws one at a
-// time. Parts outside the image are cut off.
-void rasterChartCurve(QImage& image, QPoint origin, const ChartPolyline& line,
+// What paintChartCurve draws of a line a pixel wide that needs no antialiasing (not
+// a Smooth stroke), written straight into `image` (an opaque ARGB32_Premultiplied
+// image whose pixel (0, 0) lies at the device point `origin`), a pixel per step along
+// the longer axis of each segment: the screen's fast path for tens of thousands of
+// segments a pixel or two long, which QPainter draws one at a time. Parts outside the
+// image are cut off. Any other line is left to paintChartCurve: nothing is drawn and
+// the result is false.
+bool rasterChartCurve(QImage& image, QPoint origin, const ChartPolyline& line,
                       const QColor& colour);
 
 // Every polyline in its own colour, in order.

@@ -81,7 +81,6 @@ TEST(CurveRaster, DrawsTheSameCurveAsThePainterForCrowdedAndPlainCurves) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         ASSERT_EQ(curveStroke(c.line), c.stroke);
-        ASSERT_TRUE(rastersCurve(c.line));
         QImage painted = blank({300, 220});
         {
             QPainter painter(&painted);
@@ -89,7 +88,7 @@ TEST(CurveRaster, DrawsTheSameCurveAsThePainterForCrowdedAndPlainCurves) {
             paintChartCurve(painter, c.line, kInk);
         }
         QImage rastered = blank({300, 220});
-        rasterChartCurve(rastered, origin, c.line, kInk);
+        ASSERT_TRUE(rasterChartCurve(rastered, origin, c.line, kInk));
         EXPECT_GT(setPixels(rastered), 300);
         EXPECT_EQ(strayPixels(rastered, painted), 0);
         EXPECT_EQ(strayPixels(painted, rastered), 0);
