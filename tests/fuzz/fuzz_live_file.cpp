@@ -3,11 +3,10 @@
 // (no "/" and no ".." of their own), so the run writes nothing elsewhere.
 #include <unistd.h>
 
-#include <fuzzer/FuzzedDataProvider.h>
-
 #include <filesystem>
 
 #include "files/live_file.h"
+#include "fuzz_layouts.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace tarvo;
@@ -17,24 +16,23 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::filesystem::create_directories(path);
         return path;
     }();
-    FuzzedDataProvider in(data, size);
-    std::string name = in.ConsumeRandomLengthString(64);
+    fuzz::FuzzInput in(data, size);
+    const fuzz::LiveInput input = fuzz::readLiveInput(in);
+    std::string name = input.name;
     std::erase(name, '/');
     std::erase(name, '\0');
     if (name == "." || name == "..") name = "dots";
-    std::vector<ChannelRecord> channels(in.ConsumeIntegralInRange<std::size_t>(0, 9));
+    std::vector<ChannelRecord> channels(input.channels.size());
     for (std::size_t c = 0; c < channels.size(); ++c) {
         channels[c].channel = static_cast<std::int16_t>(c);
-        channels[c].typeText = in.ConsumeRandomLengthString(24);
-        channels[c].unitText = in.ConsumeRandomLengthString(24);
-        channels[c].rangeHigh = in.ConsumeIntegral<std::int32_t>();
-        channels[c].rangeLow = in.ConsumeIntegral<std::int32_t>();
+        channels[c].typeText = input.channels[c].typeText;
+        channels[c].unitText = input.channels[c].unitText;
+        channels[c].rangeHigh = input.channels[c].rangeHigh;
+        channels[c].rangeLow = input.channels[c].rangeLow;
     }
-    const DateTime now = in.ConsumeFloatingPoint<double>();
-    const Bytes frame = in.ConsumeRemainingBytes<std::uint8_t>();
-    (void)dailyLiveFileName(now);
-    (void)appendDailyLiveFile(scratch / name, channels, frame, now);
-    (void)appendDailyLiveFile(scratch / name, channels, frame, now);
+    (void)dailyLiveFileName(input.now);
+    (void)appendDailyLiveFile(scratch / name, channels, input.frame, input.now);
+    (void)appendDailyLiveFile(scratch / name, channels, input.frame, input.now);
     std::error_code ignored;
     std::filesystem::remove_all(scratch / name, ignored);
     return 0;

@@ -13,7 +13,9 @@
 #include "core/settings.h"
 #include "files/database_schema.h"
 #include "files/logger_data_file.h"
+#include "fuzz_layouts.h"
 #include "link/frames.h"
+#include "link/parameter_decoder.h"
 #include "sim/sim_config.h"
 #include "sim/sim_logger.h"
 
@@ -69,6 +71,42 @@ int main(int argc, char** argv) {
     if (auto live = logger.answer(liveFrame(address), now)) put(answers / "live", 3, *live);
     if (auto ack = logger.answer(clockFrame(address, toCivil(now)), now))
         put(answers / "clock-ack", 4, *ack);
+
+    // The history restore: the demo logger's parameters as the workstation decodes them,
+    // with its first pages, and with all of them (the page number stops rising at the end).
+    fuzz::RestoreInput restore;
+    restore.plotWidth = 800;
+    if (!decodeXY002(logger.parameterAnswer(now), restore.params)) {
+        std::fprintf(stderr, "tarvo_fuzz_seeds: the demo logger's parameters did not decode\n");
+        return 1;
+    }
+    computeDerivedMembers(restore.params);
+    auto page = logger.answer(historyFrame(address, HistoryRequest::FirstXY002), now);
+    while (page && restore.pages.size() < fuzz::kMostPages) {
+        const bool repeated = !restore.pages.empty() && *page == restore.pages.back();
+        restore.pages.push_back(*page);
+        if (repeated) break;
+        page = logger.answer(historyFrame(address, HistoryRequest::NextPage), now);
+    }
+    const auto writeRestore = [&](const std::string& name, std::size_t pages) {
+        fuzz::RestoreInput seed = restore;
+        seed.pages.resize(std::min(pages, seed.pages.size()));
+        fuzz::FuzzInputWriter writer;
+        fuzz::writeRestoreInput(writer, seed);
+        put(out / "fuzz_history_restore" / name, writer.bytes());
+    };
+    writeRestore("demo-first-pages", 2);
+    writeRestore("demo-all-pages", fuzz::kMostPages);
+
+    // The live daily file: the demo logger's live answer under two channels.
+    fuzz::LiveInput live;
+    live.name = "实时数据";
+    live.channels = {{"温度", "℃", 80, -40}, {"湿度", "%RH", 100, 0}};
+    live.now = now;
+    if (auto answer = logger.answer(liveFrame(address), now)) live.frame = *answer;
+    fuzz::FuzzInputWriter liveWriter;
+    fuzz::writeLiveInput(liveWriter, live);
+    put(out / "fuzz_live_file" / "demo-two-channels", liveWriter.bytes());
 
     std::vector<ChannelRecord> channels(2);
     for (std::size_t c = 0; c < channels.size(); ++c) {
