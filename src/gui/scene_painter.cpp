@@ -137,15 +137,16 @@ bool rasterChartCurve(QImage& image, QPoint origin, const ChartPolyline& line,
             }
             return true;
         };
-        if (!(std::isfinite(x0) && std::isfinite(y0) && std::isfinite(dx) && std::isfinite(dy)))
-            return;
         // Most segments lie inside the image, where no edge cuts them: each test below
-        // holds exactly when its cut would leave t0 at 0 and t1 at 1.
+        // holds exactly when its cut would leave t0 at 0 and t1 at 1 (and all four hold
+        // only for finite numbers).
         const double right = width - x0, bottom = height - y0;
         const auto uncut = [](double q, double r) { return q <= 0 ? r >= 0 : r >= q; };
-        if (!(uncut(-dx, x0) && uncut(dx, right) && uncut(-dy, y0) && uncut(dy, bottom)) &&
-            (!cut(-dx, x0) || !cut(dx, right) || !cut(-dy, y0) || !cut(dy, bottom)))
-            return;
+        if (!(uncut(-dx, x0) && uncut(dx, right) && uncut(-dy, y0) && uncut(dy, bottom))) {
+            if (!(std::isfinite(x0) && std::isfinite(y0) && std::isfinite(dx) && std::isfinite(dy)))
+                return;
+            if (!cut(-dx, x0) || !cut(dx, right) || !cut(-dy, y0) || !cut(dy, bottom)) return;
+        }
         // The cut ends lie within the image, so truncation is the floor. The segment is
         // walked along its longer axis, a pixel a step.
         const double sx = x0 + t0 * dx, sy = y0 + t0 * dy;
