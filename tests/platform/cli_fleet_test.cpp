@@ -1,4 +1,5 @@
-// scan and collect as processes, against a simulated line of two loggers.
+// scan and collect as processes, against a simulated line of two loggers. The answer
+// timeout leaves a loaded machine room: only the addresses nobody answers wait it out.
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -40,12 +41,12 @@ protected:
 TEST_F(CliFleet, ScanListsTheLoggersThatAnswerAndFailsOnAnEmptyRange) {
     SimulatorProcess sim({"--no-pace", "--config", writeLogger(dir.path(), 1, 20), "--config",
                           writeLogger(dir.path(), 3, 10)});
-    const auto r = runCli({"--port", sim.device(), "--timeout", "100", "scan", "--to", "4"});
+    const auto r = runCli({"--port", sim.device(), "--timeout", "1000", "scan", "--to", "4"});
     ASSERT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(r.out.rfind("1\t记录仪1\tK1\t正在记录\t20\t", 0), 0u) << r.out;
     EXPECT_NE(r.out.find("\n3\t记录仪3\tK3\t正在记录\t10\t"), std::string::npos) << r.out;
 
-    const auto j = runCli({"--port", sim.device(), "--timeout", "100", "scan", "--from", "3",
+    const auto j = runCli({"--port", sim.device(), "--timeout", "1000", "scan", "--from", "3",
                            "--to", "3", "--json"});
     ASSERT_EQ(j.exitCode, 0) << j.err;
     const auto list = nlohmann::json::parse(j.out);
@@ -56,7 +57,7 @@ TEST_F(CliFleet, ScanListsTheLoggersThatAnswerAndFailsOnAnEmptyRange) {
     }
     EXPECT_EQ(list[0].at("title"), "T3");
 
-    const auto none = runCli({"--port", sim.device(), "--timeout", "100", "scan", "--from", "5",
+    const auto none = runCli({"--port", sim.device(), "--timeout", "1000", "scan", "--from", "5",
                               "--to", "6"});
     EXPECT_EQ(none.exitCode, 1);
     EXPECT_TRUE(none.out.empty());
@@ -68,7 +69,7 @@ TEST_F(CliFleet, CollectSavesEveryLoggerReportsTheOneThatFailsAndGoesOn) {
     SimulatorProcess sim({"--no-pace", "--config", writeLogger(dir.path(), 1, 20), "--config",
                           writeLogger(dir.path(), 3, 10)});
     const QString out = file("out");
-    const auto r = runCli({"--port", sim.device(), "--timeout", "100", "--resend", "1", "collect",
+    const auto r = runCli({"--port", sim.device(), "--timeout", "1000", "--resend", "1", "collect",
                            "--addresses", "1,4,3", "--out-dir", out, "--format", "orx,csv",
                            "--database", file("all.mdb"), "--json"});
     EXPECT_EQ(r.exitCode, 1) << r.err;
