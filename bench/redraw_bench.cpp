@@ -117,7 +117,9 @@ void redrawZoomedView(benchmark::State& state) {
 }
 BENCHMARK(redrawZoomedView<600>)->Unit(benchmark::kMillisecond);
 BENCHMARK(redrawZoomedView<4000>)->Unit(benchmark::kMillisecond);
+BENCHMARK(redrawZoomedView<12000>)->Unit(benchmark::kMillisecond);
 BENCHMARK(redrawZoomedView<30000>)->Unit(benchmark::kMillisecond);
+BENCHMARK(redrawZoomedView<65000>)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace tarvo
