@@ -1,13 +1,12 @@
 #include "files/atomic_file.h"
 
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 
-#include <csignal>
 #include <filesystem>
 #include <string>
 #include <vector>
 
+#include "files/file_size_limit.h"
 #include "scratch_folder.h"
 
 namespace tarvo {
@@ -113,28 +112,6 @@ TEST(AtomicFile, ASymbolicLinkStaysAndTheFileItLeadsToIsReplacedInItsOwnFolder) 
     EXPECT_FALSE(writeFileAtomically(scratch / "loop-a", Bytes{1}));
 }
 
-// A file size limit makes writes fail the way a full disk does.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes) {
-        getrlimit(RLIMIT_FSIZE, &old_);
-        oldHandler_ = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit = old_;
-        limit.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit() {
-        setrlimit(RLIMIT_FSIZE, &old_);
-        std::signal(SIGXFSZ, oldHandler_);
-    }
-    FileSizeLimit(const FileSizeLimit&) = delete;
-    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
-
-private:
-    rlimit old_{};
-    void (*oldHandler_)(int) = nullptr;
-};
-
 TEST(AtomicFile, AWriteThatRunsOutOfSpaceKeepsTheOldFile) {
     ScratchFolder scratch;
     const fs::path target = scratch / "a.orx";
@@ -142,7 +119,7 @@ TEST(AtomicFile, AWriteThatRunsOutOfSpaceKeepsTheOldFile) {
 
     WriteResult result;
     {
-        FileSizeLimit limit(64);
+        testing::FileSizeLimit limit(64);
         result = writeFileAtomically(target, Bytes(1000, 0xAB));
     }
     EXPECT_FALSE(result);

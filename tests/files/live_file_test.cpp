@@ -2,16 +2,15 @@
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
-#include <sys/resource.h>
 
 #include <bit>
-#include <csignal>
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "files/file_names.h"
+#include "files/file_size_limit.h"
 #include "files/logger_data_file.h"
 #include "scratch_folder.h"
 
@@ -155,35 +154,12 @@ TEST_F(LiveFileTest, AFolderThatCannotBeMadeIsReportedOnceUntilAWriteSucceedsAga
     EXPECT_EQ(messenger.shown.size(), 2u);
 }
 
-// Files may grow only to a given size while it lives, as on a disk that is nearly full:
-// a write beyond it fails part way (EFBIG) instead of raising SIGXFSZ.
-class FileSizeLimit {
-  public:
-    explicit FileSizeLimit(rlim_t bytes) {
-        previousHandler_ = std::signal(SIGXFSZ, SIG_IGN);
-        getrlimit(RLIMIT_FSIZE, &previous_);
-        rlimit limit = previous_;
-        limit.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit() {
-        setrlimit(RLIMIT_FSIZE, &previous_);
-        std::signal(SIGXFSZ, previousHandler_);
-    }
-    FileSizeLimit(const FileSizeLimit&) = delete;
-    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
-
-  private:
-    rlimit previous_{};
-    void (*previousHandler_)(int) = SIG_DFL;
-};
-
 TEST_F(LiveFileTest, AnAppendCutShortLeavesTheFileAsItWasAndIsReportedOnce) {
     const std::filesystem::path path = scratch / "实时数据" / "2006-3-7.txt";
     ASSERT_TRUE(save({1, 2}));
     const std::string before = fileText(path);
     {
-        FileSizeLimit nearlyFull(before.size() + 10);
+        testing::FileSizeLimit nearlyFull(before.size() + 10);
         const WriteResult cut = save({3, 4}, kNow + kSecond);
         EXPECT_FALSE(cut);
         EXPECT_NE(cut.error.find("2006-3-7.txt"), std::string::npos) << cut.error;
@@ -191,7 +167,7 @@ TEST_F(LiveFileTest, AnAppendCutShortLeavesTheFileAsItWasAndIsReportedOnce) {
     }
     {
         // A new day's file that cannot take its header is not left behind headless.
-        FileSizeLimit nearlyFull(10);
+        testing::FileSizeLimit nearlyFull(10);
         EXPECT_FALSE(save({7, 8}, kNow + 1));
     }
     EXPECT_EQ(fileText(path), before);
