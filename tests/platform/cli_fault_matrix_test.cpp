@@ -195,38 +195,6 @@ private:
     std::thread thread_;
 };
 
-// `tarvo-cli simulate` that the test can make vanish (SIGKILL: its pseudo-terminal closes).
-class Simulator {
-public:
-    explicit Simulator(const QString& config) {
-        process_.start(cliPath(), {"simulate", "--no-pace", "--config", config});
-        if (process_.waitForStarted(10000) && process_.waitForReadyRead(10000)) {
-            device_ = QString::fromUtf8(process_.readLine()).trimmed();
-        }
-    }
-    ~Simulator() {
-        process_.terminate();
-        if (!process_.waitForFinished(5000)) process_.kill();
-        process_.waitForFinished(5000);
-        if (held_ >= 0) ::close(held_);
-    }
-    Simulator(const Simulator&) = delete;
-    Simulator& operator=(const Simulator&) = delete;
-    const QString& device() const { return device_; }
-    // The test holds the terminal's other end open meanwhile: its path is gone, yet its
-    // number is not handed to the next pseudo-terminal, so a command waiting for the
-    // port to come back never meets another test's simulator under the old name.
-    void vanish() {
-        held_ = ::open(device_.toLocal8Bit().constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
-        process_.kill();
-        process_.waitForFinished(5000);
-    }
-private:
-    QProcess process_;
-    QString device_;
-    int held_ = -1;
-};
-
 struct Cell {
     Op op;
     Fault fault;
@@ -252,14 +220,15 @@ TEST_P(CliFaultMatrix, EndsInTimeWithItsFailureReleasesThePortAndLosesNothing) {
     ASSERT_TRUE(dir.isValid());
 
     // The line: the simulated logger with its fault, or a peer that never falls silent.
-    std::unique_ptr<Simulator> sim;
+    std::unique_ptr<SimulatorProcess> sim;
     std::unique_ptr<EndlessPeer> endless;
     QString device;
     if (fault == Fault::EndlessStream) {
         endless = std::make_unique<EndlessPeer>();
         device = endless->path();
     } else {
-        sim = std::make_unique<Simulator>(writeLogger(dir.path(), fault, op));
+        sim = std::make_unique<SimulatorProcess>(
+            QStringList{"--no-pace", "--config", writeLogger(dir.path(), fault, op)});
         device = sim->device();
     }
     ASSERT_FALSE(device.isEmpty());

@@ -2,6 +2,9 @@
 // Runs tarvo-cli and the simulated logger as real processes, for end-to-end tests
 // over a pseudo-terminal.
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <QProcess>
 #include <QString>
 #include <QStringList>
@@ -35,6 +38,7 @@ inline CliResult runCli(const QStringList& args, int timeoutMs = 30000) {
 }
 
 // `tarvo-cli simulate` in the background; its device path is the first line it prints.
+// The test can make it vanish mid-exchange.
 class SimulatorProcess {
 public:
     explicit SimulatorProcess(const QStringList& extraArgs = {}) {
@@ -47,15 +51,27 @@ public:
         process_.terminate();
         if (!process_.waitForFinished(5000)) process_.kill();
         process_.waitForFinished(5000);
+        if (held_ >= 0) ::close(held_);
     }
     SimulatorProcess(const SimulatorProcess&) = delete;
     SimulatorProcess& operator=(const SimulatorProcess&) = delete;
 
     const QString& device() const { return device_; }
 
+    // SIGKILL: the simulator's pseudo-terminal closes under whoever has it open. The
+    // test holds the terminal's other end open until it is done: its path is gone, yet
+    // its number is not handed to the next pseudo-terminal, so a command waiting for
+    // the port to come back never meets another test's simulator under the old name.
+    void vanish() {
+        held_ = ::open(device_.toLocal8Bit().constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+        process_.kill();
+        process_.waitForFinished(5000);
+    }
+
 private:
     QProcess process_;
     QString device_;
+    int held_ = -1;
 };
 
 }  // namespace tarvo::testing
