@@ -1,93 +1,27 @@
 // tarvo-cli over a pseudo-terminal: a line that never falls silent cannot hold a
 // command, and the upload's progress line appears only on a terminal.
 
-#include <fcntl.h>
-#include <pty.h>
-#include <termios.h>
-#include <unistd.h>
-
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <chrono>
 #include <string>
 #include <thread>
 
 #include "cli_process.h"
+#include "pty_peer.h"
 
 namespace tarvo::testing {
 namespace {
 
-// A pseudo-terminal whose other end is read by a thread (and, when `noise` is set,
-// gets a byte every 30 ms, as from a peer that never falls silent).
-class PtyPeer {
-public:
-    explicit PtyPeer(bool noise) {
-        if (::openpty(&master_, &slave_, nullptr, nullptr, nullptr) != 0) return;
-        // Raw, so that the noise is not echoed back as if the other end had written it.
-        termios tio{};
-        if (::tcgetattr(slave_, &tio) == 0) {
-            ::cfmakeraw(&tio);
-            ::tcsetattr(slave_, TCSANOW, &tio);
-        }
-        char name[128] = {};
-        if (::ptsname_r(master_, name, sizeof name) == 0) path_ = name;
-        ::fcntl(master_, F_SETFL, ::fcntl(master_, F_GETFL) | O_NONBLOCK);
-        thread_ = std::thread([this, noise] {
-            char buffer[4096];
-            while (!stop_) {
-                const ssize_t n = ::read(master_, buffer, sizeof buffer);
-                if (n > 0) {
-                    heard_.append(buffer, static_cast<std::size_t>(n));
-                    heardBytes_ = heard_.size();
-                }
-                if (noise) {
-                    const char byte = 0x55;
-                    [[maybe_unused]] const ssize_t w = ::write(master_, &byte, 1);
-                }
-                std::this_thread::sleep_for(std::chrono::milliseconds(30));
-            }
-        });
-    }
-    ~PtyPeer() {
-        stop_ = true;
-        if (thread_.joinable()) thread_.join();
-        if (master_ >= 0) ::close(master_);
-        if (slave_ >= 0) ::close(slave_);
-    }
-    PtyPeer(const PtyPeer&) = delete;
-    PtyPeer& operator=(const PtyPeer&) = delete;
-
-    QString path() const { return QString::fromStdString(path_); }
-    // Whether the other end has written anything yet.
-    bool heardAnything() const { return heardBytes_ > 0; }
-    // What the other end wrote; read only after stop().
-    std::string heard() {
-        stop_ = true;
-        if (thread_.joinable()) thread_.join();
-        char buffer[4096];
-        for (ssize_t n; (n = ::read(master_, buffer, sizeof buffer)) > 0;) {
-            heard_.append(buffer, static_cast<std::size_t>(n));
-        }
-        return heard_;
-    }
-
-private:
-    int master_ = -1;
-    int slave_ = -1;
-    std::string path_;
-    std::atomic<bool> stop_{false};
-    std::atomic<std::size_t> heardBytes_{0};
-    std::thread thread_;
-    std::string heard_;
-};
+// A peer that never falls silent: a byte every 30 ms.
+constexpr PtyPeer::Noise kNoise{0x55, std::chrono::milliseconds(30)};
 
 TEST(CliAnswerTiming, APeerThatNeverFallsSilentEndsInTheFailureMessageInEitherTiming) {
     for (const QStringList& extra : {QStringList{}, QStringList{"--strict-timing"}}) {
-        PtyPeer peer(true);
+        PtyPeer peer(kNoise);
         ASSERT_FALSE(peer.path().isEmpty());
         const auto start = std::chrono::steady_clock::now();
         const auto r = runCli(QStringList{"--port", peer.path()} + extra + QStringList{"connect"},
@@ -104,7 +38,7 @@ TEST(CliAnswerTiming, APeerThatNeverFallsSilentEndsInTheFailureMessageInEitherTi
 // Ended by SIGTERM mid-exchange, the command winds up and closes the port (its lock
 // goes with it) instead of dying on the signal.
 TEST(CliAnswerTiming, ATerminatedCommandEndsNormallyAndReleasesThePort) {
-    PtyPeer peer(true);
+    PtyPeer peer(kNoise);
     QProcess p;
     auto env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("XDG_CONFIG_HOME"), QStringLiteral(TARVO_BINARY_DIR "/test-config"));
@@ -144,7 +78,7 @@ TEST(CliAnswerTiming, UploadShowsOneProgressLineOnATerminalAndErasesIt) {
                            dir.path() + "/up.orx"};
 
     // Standard error on a terminal: the line is drawn in place and erased at the end.
-    PtyPeer terminal(false);
+    PtyPeer terminal;
     QProcess p;
     auto env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("XDG_CONFIG_HOME"), QStringLiteral(TARVO_BINARY_DIR "/test-config"));

@@ -6,11 +6,6 @@
 // Each cell prints "cell | bound | measured | result" on standard output, so that
 // `ctest -R CliFaultMatrix -V` (or the test binary itself) lists the measured times.
 
-#include <fcntl.h>
-#include <pty.h>
-#include <termios.h>
-#include <unistd.h>
-
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -18,7 +13,6 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <csignal>
@@ -27,6 +21,7 @@
 #include <thread>
 
 #include "cli_process.h"
+#include "pty_peer.h"
 #include "workstation/fleet.h"
 
 namespace tarvo::testing {
@@ -154,47 +149,6 @@ QString writeLogger(const QString& folder, Fault fault, Op op) {
     return path;
 }
 
-// A peer that writes a byte every 20 ms whatever it hears.
-class EndlessPeer {
-public:
-    EndlessPeer() {
-        if (::openpty(&master_, &slave_, nullptr, nullptr, nullptr) != 0) return;
-        termios tio{};
-        if (::tcgetattr(slave_, &tio) == 0) {
-            ::cfmakeraw(&tio);
-            ::tcsetattr(slave_, TCSANOW, &tio);
-        }
-        char name[128] = {};
-        if (::ptsname_r(master_, name, sizeof name) == 0) path_ = QString::fromLatin1(name);
-        ::fcntl(master_, F_SETFL, ::fcntl(master_, F_GETFL) | O_NONBLOCK);
-        thread_ = std::thread([this] {
-            char buffer[4096];
-            while (!stop_) {
-                [[maybe_unused]] const ssize_t r = ::read(master_, buffer, sizeof buffer);
-                const char byte = 0x3C;  // "<", as an answer begins
-                [[maybe_unused]] const ssize_t w = ::write(master_, &byte, 1);
-                std::this_thread::sleep_for(milliseconds(20));
-            }
-        });
-    }
-    ~EndlessPeer() {
-        stop_ = true;
-        if (thread_.joinable()) thread_.join();
-        if (master_ >= 0) ::close(master_);
-        if (slave_ >= 0) ::close(slave_);
-    }
-    EndlessPeer(const EndlessPeer&) = delete;
-    EndlessPeer& operator=(const EndlessPeer&) = delete;
-    const QString& path() const { return path_; }
-
-private:
-    int master_ = -1;
-    int slave_ = -1;
-    QString path_;
-    std::atomic<bool> stop_{false};
-    std::thread thread_;
-};
-
 struct Cell {
     Op op;
     Fault fault;
@@ -221,10 +175,11 @@ TEST_P(CliFaultMatrix, EndsInTimeWithItsFailureReleasesThePortAndLosesNothing) {
 
     // The line: the simulated logger with its fault, or a peer that never falls silent.
     std::unique_ptr<SimulatorProcess> sim;
-    std::unique_ptr<EndlessPeer> endless;
+    std::unique_ptr<PtyPeer> endless;
     QString device;
     if (fault == Fault::EndlessStream) {
-        endless = std::make_unique<EndlessPeer>();
+        // A byte every 20 ms whatever it hears: "<", as an answer begins.
+        endless = std::make_unique<PtyPeer>(PtyPeer::Noise{0x3C, milliseconds(20)});
         device = endless->path();
     } else {
         sim = std::make_unique<SimulatorProcess>(
