@@ -6,6 +6,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -54,13 +57,24 @@ class FleetTest : public ::testing::Test {
         engine = std::make_unique<TransactionEngine>(timers, *port, messenger, settings, params);
         fleet = std::make_unique<Fleet>(*engine, names, TemplateLocator(kTemplate));
     }
-    bool run() {
+    // Moves the fleet on until `done` holds, for at most `limitMs` of virtual time.
+    bool pollUntil(const std::function<bool()>& done, std::int64_t limitMs) {
         return timers.runUntil(
-            [this] {
+            [this, &done] {
                 fleet->poll();
-                return !fleet->running();
+                return done();
             },
-            3'600'000);
+            limitMs);
+    }
+    bool run() {
+        return pollUntil([this] { return !fleet->running(); }, 3'600'000);
+    }
+    // Loggers 1 and 2 on the line, collected into `folder` as "orx"; returns once the
+    // first logger's upload is under way.
+    void collectTwoUntilTheFirstUploads(const std::filesystem::path& folder) {
+        start({smallLogger(1), smallLogger(2)});
+        ASSERT_TRUE(fleet->collect({1, 2}, {folder, {"orx"}, {}, false}));
+        ASSERT_TRUE(pollUntil([this] { return engine->mode() == kModeHistory; }, 60000));
     }
     SimLogger& loggerAt(int address) {
         for (auto& l : loggers)
@@ -228,15 +242,8 @@ TEST_F(FleetTest, CollectWithoutAListCollectsEveryLoggerTheScanFinds) {
 
 TEST_F(FleetTest, CancelStopsOnceTheExchangeUnderWayHasEnded) {
     testing::ScratchFolder dir;
-    start({smallLogger(1), smallLogger(2)});
-    ASSERT_TRUE(fleet->collect({1, 2}, {dir.path(), {"orx"}, {}, false}));
     // Cancelled in the middle of the first logger's upload.
-    ASSERT_TRUE(timers.runUntil(
-        [this] {
-            fleet->poll();
-            return engine->mode() == kModeHistory;
-        },
-        60000));
+    ASSERT_NO_FATAL_FAILURE(collectTwoUntilTheFirstUploads(dir.path()));
     fleet->cancel();
     ASSERT_TRUE(run());
     EXPECT_TRUE(fleet->cancelled());
@@ -256,22 +263,10 @@ TEST_F(FleetTest, ALoggerCutOffByAVanishedPortIsCollectedAgainOnceWhenThePortIsB
         testing::ScratchFolder dir;
         fleet.reset();  // the last case's engine lets go of the timers first
         engine.reset();
-        start({smallLogger(1), smallLogger(2)});
-        ASSERT_TRUE(fleet->collect({1, 2}, {dir.path(), {"orx"}, {}, false}));
         // Unplugged in the middle of the first logger's upload.
-        ASSERT_TRUE(timers.runUntil(
-            [this] {
-                fleet->poll();
-                return engine->mode() == kModeHistory;
-            },
-            60000));
+        ASSERT_NO_FATAL_FAILURE(collectTwoUntilTheFirstUploads(dir.path()));
         port->setPresent(false);
-        ASSERT_FALSE(timers.runUntil(
-            [this] {
-                fleet->poll();
-                return !fleet->running();
-            },
-            20000));
+        ASSERT_FALSE(pollUntil([this] { return !fleet->running(); }, 20000));
         EXPECT_TRUE(framesTo(2).empty());  // the collect waits on the first logger
         if (c.comesBack) port->setPresent(true);
         ASSERT_TRUE(run());
