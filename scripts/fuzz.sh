@@ -11,16 +11,7 @@ shift
 case "$seconds" in '' | *[!0-9]*) echo "usage: scripts/fuzz.sh SECONDS [TARGET...]" >&2; exit 2 ;; esac
 
 dir=build-fuzz
-gen=()
-command -v ninja >/dev/null && gen=(-G Ninja)
-launcher=()
-command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
-export CCACHE_BASEDIR=$PWD CCACHE_NOHASHDIR=1
-if [ ! -f "$dir/CMakeCache.txt" ]; then
-  CC=clang CXX=clang++ cmake -S . -B "$dir" "${gen[@]}" "${launcher[@]}" -DTARVO_FUZZ=ON \
-    -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-fi
-cmake --build "$dir" -j "$(nproc)"
+./scripts/build.sh fuzz
 
 targets=("$@")
 if [ ${#targets[@]} -eq 0 ]; then
