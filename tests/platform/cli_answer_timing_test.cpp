@@ -40,9 +40,7 @@ TEST(CliAnswerTiming, APeerThatNeverFallsSilentEndsInTheFailureMessageInEitherTi
 TEST(CliAnswerTiming, ATerminatedCommandEndsNormallyAndReleasesThePort) {
     PtyPeer peer(kNoise);
     QProcess p;
-    auto env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("XDG_CONFIG_HOME"), QStringLiteral(TARVO_BINARY_DIR "/test-config"));
-    p.setProcessEnvironment(env);
+    useTestSettings(p);
     p.start(cliPath(), {"--port", peer.path(), "connect"});
     ASSERT_TRUE(p.waitForStarted(10000));
     // The connect frame went out: the command is waiting for its answer.
@@ -80,9 +78,7 @@ TEST(CliAnswerTiming, UploadShowsOneProgressLineOnATerminalAndErasesIt) {
     // Standard error on a terminal: the line is drawn in place and erased at the end.
     PtyPeer terminal;
     QProcess p;
-    auto env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("XDG_CONFIG_HOME"), QStringLiteral(TARVO_BINARY_DIR "/test-config"));
-    p.setProcessEnvironment(env);
+    useTestSettings(p);
     p.setStandardErrorFile(terminal.path());
     p.start(cliPath(), args);
     ASSERT_TRUE(p.waitForFinished(60000));

@@ -214,9 +214,7 @@ TEST_P(CliFaultMatrix, EndsInTimeWithItsFailureReleasesThePortAndLosesNothing) {
     }
 
     QProcess p;
-    auto env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("XDG_CONFIG_HOME"), QStringLiteral(TARVO_BINARY_DIR "/test-config"));
-    p.setProcessEnvironment(env);
+    useTestSettings(p);
     std::string out;
     std::string err;
     const auto drain = [&] {

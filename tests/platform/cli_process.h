@@ -22,12 +22,19 @@ struct CliResult {
     std::string err;
 };
 
+// Points the settings store of tarvo-cli started by `p` at `folder` (by default an
+// empty folder of the build), never at the user's own settings.
+inline void useTestSettings(QProcess& p,
+                            const QString& folder = QStringLiteral(TARVO_BINARY_DIR "/test-config")) {
+    auto env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), folder);
+    p.setProcessEnvironment(env);
+}
+
 // Runs tarvo-cli with the settings store pointed at an empty folder.
 inline CliResult runCli(const QStringList& args, int timeoutMs = 30000) {
     QProcess p;
-    auto env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("XDG_CONFIG_HOME"), QStringLiteral(TARVO_BINARY_DIR "/test-config"));
-    p.setProcessEnvironment(env);
+    useTestSettings(p);
     p.start(cliPath(), args);
     p.waitForFinished(timeoutMs);
     CliResult r;

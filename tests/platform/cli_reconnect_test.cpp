@@ -49,9 +49,7 @@ TEST(CliReconnect, LiveSamplingWaitsForTheUnpluggedPortAndResumesWhenItIsBack) {
     ASSERT_FALSE(QFileInfo(link).symLinkTarget().isEmpty());
 
     QProcess cli;
-    auto env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.filePath(QStringLiteral("config")));
-    cli.setProcessEnvironment(env);
+    testing::useTestSettings(cli, dir.filePath(QStringLiteral("config")));
     cli.start(testing::cliPath(), {QStringLiteral("--port"), link, QStringLiteral("live"),
                                    QStringLiteral("--count"), QStringLiteral("4"),
                                    QStringLiteral("--interval"), QStringLiteral("1")});
