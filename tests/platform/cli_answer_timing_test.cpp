@@ -1,7 +1,6 @@
 // tarvo-cli over a pseudo-terminal: a line that never falls silent cannot hold a
 // command, and the upload's progress line appears only on a terminal.
 
-#include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -56,21 +55,10 @@ TEST(CliAnswerTiming, ATerminatedCommandEndsNormallyAndReleasesThePort) {
 
 TEST(CliAnswerTiming, UploadShowsOneProgressLineOnATerminalAndErasesIt) {
     QTemporaryDir dir;
-    const QString config = dir.path() + "/fast.json";
-    QFile f(config);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(R"({
-  "pageSize": 512, "recordCount": 1500, "growRecords": false, "baudRate": 115200,
-  "channels": [
-    {"type": 1, "unit": 1, "dataLength": 2, "rangeLow": -40, "rangeHigh": 85,
-     "started": true, "record": true,
-     "generator": {"base": 20, "dailyAmplitude": 3, "noise": 0.2, "seed": 3}},
-    {"type": 2, "unit": 2, "dataLength": 4, "rangeLow": 0, "rangeHigh": 100,
-     "started": true, "record": true,
-     "generator": {"base": 50, "dailyAmplitude": 10, "noise": 0.5, "seed": 4}}
-  ]
-})");
-    f.close();
+    const QString config = writeSimulatorConfig(
+        dir.path() + "/fast.json", {{"pageSize", 512}, {"recordCount", 1500}, {"growRecords", false},
+                                    {"baudRate", 115200}, {"channels", twoLoggerChannels()}});
+    ASSERT_FALSE(config.isEmpty());
     SimulatorProcess sim({"--config", config});
     const QStringList args{"--port", sim.device(), "--baud", "115200", "upload", "-o",
                            dir.path() + "/up.orx"};

@@ -61,12 +61,11 @@ TEST(CliEndToEnd, ConnectJsonKeepsPortMessagesOnStandardErrorInTheirOrder) {
 
 TEST(CliEndToEnd, ConnectYesFailsWhenTheLoggerDoesNotTakeTheClock) {
     QTemporaryDir dir;
-    const QString config = dir.path() + "/late.json";
-    QFile f(config);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(R"({"clockOffsetSeconds": -7200,
-                "faults": [{"kind": "noAnswer", "command": "clock", "next": 100}]})");
-    f.close();
+    const QString config = writeSimulatorConfig(
+        dir.path() + "/late.json",
+        nlohmann::json::parse(R"({"clockOffsetSeconds": -7200,
+                                  "faults": [{"kind": "noAnswer", "command": "clock", "next": 100}]})"));
+    ASSERT_FALSE(config.isEmpty());
     SimulatorProcess sim({"--no-pace", "--config", config});
     const auto r = runCli({"--port", sim.device(), "--yes", "--resend", "1", "connect", "--json"});
     EXPECT_EQ(r.exitCode, 1);
@@ -89,24 +88,12 @@ TEST(CliEndToEnd, UsageErrorsExitWithTwo) {
 namespace tarvo::testing {
 namespace {
 
-// A small logger: two channels, thirty records in pages of 64 bytes.
+// A small logger: two channels, `records` records in pages of 64 bytes.
 QString writeSmallLoggerConfig(const QString& folder, int records) {
-    const QString path = folder + "/small.json";
-    QFile f(path);
-    f.open(QIODevice::WriteOnly);
-    f.write(QStringLiteral(R"({
-  "userName": "小号", "title": "T1", "pageSize": 64, "recordCount": %1,
-  "growRecords": false,
-  "channels": [
-    {"type": 1, "unit": 1, "dataLength": 2, "rangeLow": -40, "rangeHigh": 85,
-     "started": true, "record": true,
-     "generator": {"base": 20, "dailyAmplitude": 3, "noise": 0.2, "seed": 3}},
-    {"type": 2, "unit": 2, "dataLength": 4, "rangeLow": 0, "rangeHigh": 100,
-     "started": true, "record": true,
-     "generator": {"base": 50, "dailyAmplitude": 10, "noise": 0.5, "seed": 4}}
-  ]
-})").arg(records).toUtf8());
-    return path;
+    return writeSimulatorConfig(folder + "/small.json",
+                                {{"userName", "小号"}, {"title", "T1"}, {"pageSize", 64},
+                                 {"recordCount", records}, {"growRecords", false},
+                                 {"channels", twoLoggerChannels()}});
 }
 
 class CliFiles : public ::testing::Test {

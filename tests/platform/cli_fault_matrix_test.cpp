@@ -123,30 +123,19 @@ QString writeLogger(const QString& folder, Fault fault, Op op) {
     // A fault of the logger's own spoils every answer to the operation's command.
     // Faults that strike from outside need an exchange that lasts: its answers crawl
     // out at 20 ms a byte (live sampling lasts by itself).
-    QString kind = QString::fromLatin1(faultName(fault));
-    if (fault > Fault::Garbage) kind = op == Op::Live ? QString() : QStringLiteral("trickle");
-    const QString faults =
-        kind.isEmpty() ? QStringLiteral("[]")
-                       : QStringLiteral(R"([{"kind": "%1", "command": "%2", "next": 100000}])")
-                             .arg(kind, QString::fromLatin1(faultedCommand(op)));
-    const QString path = folder + "/logger.json";
-    QFile f(path);
-    f.open(QIODevice::WriteOnly);
-    f.write(QStringLiteral(R"({
-  "pageSize": 64, "recordCount": 60, "growRecords": false, "trickleByteMs": 20,
-  "faults": %1,
-  "channels": [
-    {"type": 1, "unit": 1, "dataLength": 2, "rangeLow": -40, "rangeHigh": 85,
-     "started": true, "record": true, "live": {"base": 21, "drift": 0.5},
-     "generator": {"base": 20, "dailyAmplitude": 3, "noise": 0.2, "seed": 3}},
-    {"type": 2, "unit": 2, "dataLength": 4, "rangeLow": 0, "rangeHigh": 100,
-     "started": true, "record": true, "live": {"base": 50, "drift": 1},
-     "generator": {"base": 50, "dailyAmplitude": 10, "noise": 0.5, "seed": 4}}
-  ]
-})")
-                .arg(faults)
-                .toUtf8());
-    return path;
+    std::string kind = faultName(fault);
+    if (fault > Fault::Garbage) kind = op == Op::Live ? "" : "trickle";
+    auto faults = nlohmann::json::array();
+    if (!kind.empty()) {
+        faults.push_back(
+            nlohmann::json{{"kind", kind}, {"command", faultedCommand(op)}, {"next", 100000}});
+    }
+    auto channels = twoLoggerChannels();
+    channels[0]["live"] = {{"base", 21}, {"drift", 0.5}};
+    channels[1]["live"] = {{"base", 50}, {"drift", 1}};
+    return writeSimulatorConfig(folder + "/logger.json",
+                                {{"pageSize", 64}, {"recordCount", 60}, {"growRecords", false},
+                                 {"trickleByteMs", 20}, {"faults", faults}, {"channels", channels}});
 }
 
 struct Cell {

@@ -14,22 +14,14 @@ namespace {
 
 // A small logger at `address`: one channel, `records` records in pages of 64 bytes.
 QString writeLogger(const QString& folder, int address, int records) {
-    const QString path = folder + QStringLiteral("/logger%1.json").arg(address);
-    QFile f(path);
-    f.open(QIODevice::WriteOnly);
-    f.write(QStringLiteral(R"({
-  "address": %1, "modelPassword": "K%1", "userName": "U%1", "title": "T%1",
-  "pageSize": 64, "recordCount": %2, "growRecords": false,
-  "channels": [
-    {"type": 1, "unit": 1, "dataLength": 2, "rangeLow": -40, "rangeHigh": 85,
-     "started": true, "record": true,
-     "generator": {"base": 20, "dailyAmplitude": 3, "noise": 0.2, "seed": %1}}
-  ]
-})")
-                .arg(address)
-                .arg(records)
-                .toUtf8());
-    return path;
+    nlohmann::json channel = twoLoggerChannels()[0];
+    channel["generator"]["seed"] = address;
+    const std::string n = std::to_string(address);
+    return writeSimulatorConfig(folder + QStringLiteral("/logger%1.json").arg(address),
+                                {{"address", address}, {"modelPassword", "K" + n},
+                                 {"userName", "U" + n}, {"title", "T" + n}, {"pageSize", 64},
+                                 {"recordCount", records}, {"growRecords", false},
+                                 {"channels", nlohmann::json::array({channel})}});
 }
 
 class CliFleet : public ::testing::Test {

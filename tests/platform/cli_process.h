@@ -5,9 +5,11 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <QFile>
 #include <QProcess>
 #include <QString>
 #include <QStringList>
+#include <nlohmann/json.hpp>
 
 #include <memory>
 #include <string>
@@ -42,6 +44,31 @@ inline CliResult runCli(const QStringList& args, int timeoutMs = 30000) {
     r.out = p.readAllStandardOutput().toStdString();
     r.err = p.readAllStandardError().toStdString();
     return r;
+}
+
+// The two channels of the small simulated loggers in these tests: a temperature of two
+// bytes and a humidity of four, each recording from a generator of its own.
+inline nlohmann::json twoLoggerChannels() {
+    return nlohmann::json::parse(R"([
+    {"type": 1, "unit": 1, "dataLength": 2, "rangeLow": -40, "rangeHigh": 85,
+     "started": true, "record": true,
+     "generator": {"base": 20, "dailyAmplitude": 3, "noise": 0.2, "seed": 3}},
+    {"type": 2, "unit": 2, "dataLength": 4, "rangeLow": 0, "rangeHigh": 100,
+     "started": true, "record": true,
+     "generator": {"base": 50, "dailyAmplitude": 10, "noise": 0.5, "seed": 4}}
+  ])");
+}
+
+// Writes a configuration for `tarvo-cli simulate --config` and returns its path (empty
+// when it could not be written).
+inline QString writeSimulatorConfig(const QString& path, const nlohmann::json& config) {
+    QFile f(path);
+    const std::string text = config.dump(2);
+    if (!f.open(QIODevice::WriteOnly) ||
+        f.write(text.data(), static_cast<qint64>(text.size())) != static_cast<qint64>(text.size())) {
+        return {};
+    }
+    return path;
 }
 
 // `tarvo-cli simulate` in the background; its device path is the first line it prints.
