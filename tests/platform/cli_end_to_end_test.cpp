@@ -8,6 +8,8 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include <memory>
+
 #include "cli_process.h"
 
 namespace tarvo::testing {
@@ -88,23 +90,37 @@ TEST(CliEndToEnd, UsageErrorsExitWithTwo) {
 namespace tarvo::testing {
 namespace {
 
-// A small logger: two channels, `records` records in pages of 64 bytes.
-QString writeSmallLoggerConfig(const QString& folder, int records) {
-    return writeSimulatorConfig(folder + "/small.json",
-                                {{"userName", "小号"}, {"title", "T1"}, {"pageSize", 64},
-                                 {"recordCount", records}, {"growRecords", false},
-                                 {"channels", twoLoggerChannels()}});
-}
+// The logger answers its first page of history, then nothing more.
+constexpr const char* kOnlyTheFirstPageAnswered =
+    R"([{"kind": "noAnswer", "command": "history", "skip": 1, "next": 1000}])";
 
 class CliFiles : public ::testing::Test {
 protected:
     QTemporaryDir dir;
+    std::unique_ptr<SimulatorProcess> sim;
+
     QString file(const char* name) const { return dir.path() + "/" + name; }
+
+    // Serves a small logger: two channels, `records` records in pages of 64 bytes, its
+    // answers spoiled by `faults` when given.
+    void serveSmallLogger(int records, const char* faults = nullptr) {
+        nlohmann::json config = {{"userName", "小号"}, {"title", "T1"}, {"pageSize", 64},
+                                 {"recordCount", records}, {"growRecords", false},
+                                 {"channels", twoLoggerChannels()}};
+        if (faults != nullptr) config["faults"] = nlohmann::json::parse(faults);
+        sim = std::make_unique<SimulatorProcess>(QStringList{
+            "--no-pace", "--config", writeSimulatorConfig(file("small.json"), config)});
+    }
+
+    CliResult upload(const QString& target, const QStringList& options = {}) const {
+        return runCli(QStringList{"--port", sim->device()} + options +
+                      QStringList{"upload", "-o", target});
+    }
 };
 
 TEST_F(CliFiles, UploadSavesTheHistoryAndShowReadsItBack) {
-    SimulatorProcess sim({"--no-pace", "--config", writeSmallLoggerConfig(dir.path(), 30)});
-    const auto up = runCli({"--port", sim.device(), "upload", "-o", file("day.orx")});
+    serveSmallLogger(30);
+    const auto up = upload(file("day.orx"));
     ASSERT_EQ(up.exitCode, 0) << up.err;
     EXPECT_NE(up.out.find("day.orx: 2 channels, 30 records"), std::string::npos) << up.out;
     EXPECT_NE(up.err.find("是否确定上传历史数据？"), std::string::npos);
@@ -125,8 +141,8 @@ TEST_F(CliFiles, UploadSavesTheHistoryAndShowReadsItBack) {
 }
 
 TEST_F(CliFiles, UploadFromAnEmptyLoggerFailsWithTheStorageMessage) {
-    SimulatorProcess sim({"--no-pace", "--config", writeSmallLoggerConfig(dir.path(), 0)});
-    const auto up = runCli({"--port", sim.device(), "upload", "-o", file("none.orx")});
+    serveSmallLogger(0);
+    const auto up = upload(file("none.orx"));
     EXPECT_EQ(up.exitCode, 1);
     EXPECT_NE(up.err.find("记录仪中有可能并未存储数据"), std::string::npos) << up.err;
     EXPECT_FALSE(QFile::exists(file("none.orx")));
@@ -134,19 +150,8 @@ TEST_F(CliFiles, UploadFromAnEmptyLoggerFailsWithTheStorageMessage) {
 
 TEST_F(CliFiles, AnUploadCutShortSavesThePagesReceivedAndSaysSoOnStandardError) {
     // 60 records of 6 bytes in pages of 64 bytes; the second page is never answered.
-    const QString config = writeSmallLoggerConfig(dir.path(), 60);
-    QFile f(config);
-    ASSERT_TRUE(f.open(QIODevice::ReadWrite));
-    QByteArray text = f.readAll();
-    text.replace("\"growRecords\": false,",
-                 R"("growRecords": false, "faults": [{"kind": "noAnswer", "command": "history",
-                 "skip": 1, "next": 1000}],)");
-    f.resize(0);
-    f.write(text);
-    f.close();
-    SimulatorProcess sim({"--no-pace", "--config", config});
-    const auto up = runCli({"--port", sim.device(), "--resend", "1", "upload", "-o",
-                            file("part.orx")});
+    serveSmallLogger(60, kOnlyTheFirstPageAnswered);
+    const auto up = upload(file("part.orx"), {"--resend", "1"});
     EXPECT_EQ(up.exitCode, 1);
     EXPECT_TRUE(up.out.empty()) << up.out;
     EXPECT_NE(up.err.find("a partial history was saved: " + file("part.orx").toStdString() +
@@ -157,19 +162,8 @@ TEST_F(CliFiles, AnUploadCutShortSavesThePagesReceivedAndSaysSoOnStandardError) 
 }
 
 TEST_F(CliFiles, UploadEndingWithFewerRecordsThanPromisedSavesThemAndFails) {
-    // The logger answers its first page, then nothing more.
-    const QString config = writeSmallLoggerConfig(dir.path(), 30);
-    QFile f(config);
-    ASSERT_TRUE(f.open(QIODevice::ReadWrite));
-    QByteArray text = f.readAll();
-    text.replace("\"growRecords\": false,",
-                 R"("growRecords": false, "faults": [{"kind": "noAnswer", "command": "history",
-                 "skip": 1, "next": 1000}],)");
-    f.resize(0);
-    f.write(text);
-    f.close();
-    SimulatorProcess sim({"--no-pace", "--config", config});
-    const auto up = runCli({"--port", sim.device(), "upload", "-o", file("part.orx")});
+    serveSmallLogger(30, kOnlyTheFirstPageAnswered);
+    const auto up = upload(file("part.orx"));
     EXPECT_EQ(up.exitCode, 1);
     EXPECT_NE(up.err.find("上传未完成：只收到10条记录，记录仪中共有30条记录。"), std::string::npos)
         << up.err;
@@ -180,13 +174,13 @@ TEST_F(CliFiles, UploadEndingWithFewerRecordsThanPromisedSavesThemAndFails) {
 }
 
 TEST_F(CliFiles, UploadIntoAFolderThatCannotTakeTheFileFailsBeforeAsking) {
-    SimulatorProcess sim({"--no-pace", "--config", writeSmallLoggerConfig(dir.path(), 30)});
+    serveSmallLogger(30);
     QFile plain(file("plain"));
     ASSERT_TRUE(plain.open(QIODevice::WriteOnly));
     plain.close();
     for (const QString& target : {file("missing/day.orx"), file("plain/day.orx"), dir.path()}) {
         SCOPED_TRACE(target.toStdString());
-        const auto up = runCli({"--port", sim.device(), "upload", "-o", target});
+        const auto up = upload(target);
         EXPECT_EQ(up.exitCode, 1);
         EXPECT_NE(up.err.find("tarvo-cli: cannot"), std::string::npos) << up.err;
         EXPECT_EQ(up.err.find("是否确定上传历史数据？"), std::string::npos) << "asked first: " << up.err;
@@ -194,8 +188,8 @@ TEST_F(CliFiles, UploadIntoAFolderThatCannotTakeTheFileFailsBeforeAsking) {
 }
 
 TEST_F(CliFiles, ConvertWritesEveryFormatAndRefusesABadFileWritingNothing) {
-    SimulatorProcess sim({"--no-pace", "--config", writeSmallLoggerConfig(dir.path(), 12)});
-    ASSERT_EQ(runCli({"--port", sim.device(), "upload", "-o", file("in.orx")}).exitCode, 0);
+    serveSmallLogger(12);
+    ASSERT_EQ(upload(file("in.orx")).exitCode, 0);
     for (const char* out : {"out.csv", "out.txt", "out.doc", "out.mdb", "copy.orx"}) {
         const auto r = runCli({"convert", file("in.orx"), file(out)});
         EXPECT_EQ(r.exitCode, 0) << out << r.err;
