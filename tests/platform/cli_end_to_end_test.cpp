@@ -84,12 +84,6 @@ TEST(CliEndToEnd, UsageErrorsExitWithTwo) {
     }
 }
 
-}  // namespace
-}  // namespace tarvo::testing
-
-namespace tarvo::testing {
-namespace {
-
 // The logger answers its first page of history, then nothing more.
 constexpr const char* kOnlyTheFirstPageAnswered =
     R"([{"kind": "noAnswer", "command": "history", "skip": 1, "next": 1000}])";
@@ -209,12 +203,6 @@ TEST_F(CliFiles, ConvertWritesEveryFormatAndRefusesABadFileWritingNothing) {
     EXPECT_FALSE(QFile::exists(file("never.csv")));
 }
 
-}  // namespace
-}  // namespace tarvo::testing
-
-namespace tarvo::testing {
-namespace {
-
 TEST(CliMaintenance, CommandsReportTheProgramsMessagesAndExitStatuses) {
     SimulatorProcess sim({"--no-pace"});
     struct Case {
@@ -252,12 +240,6 @@ TEST(CliMaintenance, CommandsReportTheProgramsMessagesAndExitStatuses) {
     EXPECT_EQ(j.at("powerMode"), 128);
 }
 
-}  // namespace
-}  // namespace tarvo::testing
-
-namespace tarvo::testing {
-namespace {
-
 TEST(CliRestart, EditsAreAppliedThroughTheEditorsAndWrittenToTheLogger) {
     SimulatorProcess sim({"--no-pace"});
     const QStringList port{"--port", sim.device()};
@@ -276,12 +258,6 @@ TEST(CliRestart, EditsAreAppliedThroughTheEditorsAndWrittenToTheLogger) {
     EXPECT_EQ(j.at("intervalMinutes"), 5);
     EXPECT_EQ(j.at("recordCount"), 0);  // a restart clears the memory
 }
-
-}  // namespace
-}  // namespace tarvo::testing
-
-namespace tarvo::testing {
-namespace {
 
 TEST(CliLive, PrintsExactlyOneLinePerAnswerAndSavesTheDailyFile) {
     SimulatorProcess sim({"--no-pace"});
