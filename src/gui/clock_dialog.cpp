@@ -5,7 +5,6 @@
 #include <QDateTimeEdit>
 #include <QDialogButtonBox>
 #include <QPushButton>
-#include <QVBoxLayout>
 
 #include "workstation/maintenance_dialogs.h"
 
@@ -46,12 +45,7 @@ ClockDialog::ClockDialog(DateTime preset, QWidget* parent) : QDialog(parent) {
     connect(ok_, &QPushButton::clicked, this, &QDialog::accept);
     connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
 
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(18, 16, 18, 12);
-    layout->setSpacing(14);
-    layout->addWidget(picker_);
-    layout->addWidget(buttons);
-    setFixedSize(sizeHint());
+    layOutSmallDialog(this, picker_, buttons);
 }
 
 DateTime ClockDialog::picked() const {

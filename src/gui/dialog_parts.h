@@ -6,8 +6,10 @@
 #include <QPushButton>
 #include <QStringList>
 #include <QTreeWidget>
+#include <QVBoxLayout>
 
 #include <span>
+#include <type_traits>
 
 #include "data/channel_list.h"
 #include "gui/qt_text.h"
@@ -31,6 +33,22 @@ inline OkCancel okCancelButtons(QDialog* dialog) {
         buttons->addButton(QStringLiteral("取消"), QDialogButtonBox::RejectRole);
     cancel->setObjectName(QStringLiteral("cmdCancel"));
     return {buttons, ok, cancel};
+}
+
+// A small dialog's body: `content` (a widget or a layout) above its `buttons`, in the
+// program's margins, the dialog fixed at the size it needs.
+template <typename Content>
+void layOutSmallDialog(QDialog* dialog, Content* content, QWidget* buttons) {
+    auto* layout = new QVBoxLayout(dialog);
+    layout->setContentsMargins(18, 16, 18, 12);
+    layout->setSpacing(14);
+    if constexpr (std::is_base_of_v<QLayout, Content>) {
+        layout->addLayout(content);
+    } else {
+        layout->addWidget(content);
+    }
+    layout->addWidget(buttons);
+    dialog->setFixedSize(dialog->sizeHint());
 }
 
 // The channel list's headers and their widths in twips.

@@ -7,7 +7,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QVBoxLayout>
 
 #include "workstation/workstation.h"
 
@@ -40,12 +39,7 @@ LoginDialog::LoginDialog(Workstation& workstation, QWidget* parent)
     connect(ok_, &QPushButton::clicked, this, &LoginDialog::tryLogin);
     connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
 
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(18, 16, 18, 12);
-    layout->setSpacing(14);
-    layout->addLayout(form);
-    layout->addWidget(buttons);
-    setFixedSize(sizeHint());
+    layOutSmallDialog(this, form, buttons);
 }
 
 void LoginDialog::tryLogin() {

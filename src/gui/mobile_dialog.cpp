@@ -5,7 +5,6 @@
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QPushButton>
-#include <QVBoxLayout>
 
 #include "gui/digit_line_edit.h"
 #include "workstation/maintenance_dialogs.h"
@@ -43,12 +42,7 @@ MobileDialog::MobileDialog(const std::array<std::string, 3>& numbers, QWidget* p
     connect(ok_, &QPushButton::clicked, this, &QDialog::accept);
     connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
 
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(18, 16, 18, 12);
-    layout->setSpacing(14);
-    layout->addLayout(form);
-    layout->addWidget(buttons);
-    setFixedSize(sizeHint());
+    layOutSmallDialog(this, form, buttons);
 }
 
 std::array<std::string, 3> MobileDialog::boxTexts() const {

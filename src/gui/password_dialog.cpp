@@ -5,7 +5,6 @@
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QPushButton>
-#include <QVBoxLayout>
 
 #include "core/messenger.h"
 #include "gui/digit_line_edit.h"
@@ -46,12 +45,7 @@ PasswordDialog::PasswordDialog(Messenger& messenger, QWidget* parent)
     connect(ok_, &QPushButton::clicked, this, &PasswordDialog::tryAccept);
     connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
 
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(18, 16, 18, 12);
-    layout->setSpacing(14);
-    layout->addLayout(form);
-    layout->addWidget(buttons);
-    setFixedSize(sizeHint());
+    layOutSmallDialog(this, form, buttons);
 }
 
 SmsPasswords PasswordDialog::passwords() const {

@@ -5,7 +5,6 @@
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QPushButton>
-#include <QVBoxLayout>
 
 #include "workstation/maintenance_dialogs.h"
 
@@ -36,12 +35,7 @@ PowerDialog::PowerDialog(std::int16_t powerMode, QWidget* parent) : QDialog(pare
     connect(ok_, &QPushButton::clicked, this, &QDialog::accept);
     connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
 
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(18, 16, 18, 12);
-    layout->setSpacing(14);
-    layout->addWidget(mode_);
-    layout->addWidget(buttons);
-    setFixedSize(sizeHint());
+    layOutSmallDialog(this, mode_, buttons);
 }
 
 bool PowerDialog::normalMode() const {
