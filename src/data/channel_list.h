@@ -50,6 +50,11 @@ struct ChannelListRow {
     }
 };
 
+// A record's row without its figures (maximum, minimum, mean), which each window writes
+// its own way: the channel's name, type and unit, its colour (a record without one gets
+// the default colour of its list `position`, stored into the record) and its check.
+ChannelListRow channelRowOf(ChannelRecord& record, int position);
+
 // The rows of the list in channel-record order; none while the document is not loaded.
 // A record without a colour gets the default colour of its list position, which is
 // stored into the record.

@@ -99,18 +99,11 @@ std::vector<ChannelListRow> liveChannelListRows(LiveDocument& doc) {
     rows.reserve(doc.channels.size());
     int position = 0;
     for (ChannelRecord& r : doc.channels) {
-        ++position;
-        ChannelListRow row;
-        row.key = "通道" + std::to_string(r.channel);
-        row.channelText = row.key;
-        row.typeText = trimTrailingBlanks(r.typeText);
-        row.unitText = trimTrailingBlanks(r.unitText);
+        ChannelListRow row = channelRowOf(r, ++position);
         row.maxText = singleText(r.maxValue);
         row.minText = singleText(r.minValue);
         // The mean is held unrounded; the list shows it to one decimal like the values.
         row.meanText = singleText(static_cast<float>(roundHalfEven(r.meanValue, 1)));
-        row.colour = defaultCurveColor(r.color, position);
-        row.checked = r.visible;
         rows.push_back(std::move(row));
     }
     return rows;

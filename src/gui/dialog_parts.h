@@ -60,4 +60,15 @@ inline void setChannelListColumns(QTreeWidget* list, std::span<const ChannelList
         list->setColumnWidth(static_cast<int>(i), twipsToPixels(columns[i].widthTwips));
 }
 
+// Makes the channel list hold `count` checkable rows for its caller to fill; the rows are
+// made anew only when their count changed.
+inline void ensureChannelListRows(QTreeWidget* list, std::size_t count) {
+    if (list->topLevelItemCount() == static_cast<int>(count)) return;
+    list->clear();
+    for (std::size_t i = 0; i < count; ++i) {
+        auto* item = new QTreeWidgetItem(list);
+        item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
+    }
+}
+
 }  // namespace tarvo::gui

@@ -230,13 +230,7 @@ void HistoryWindow::refreshChannelList() {
     if (!doc || !doc->loaded) return;
     const std::vector<ChannelListRow> rows = channelListRows(*doc);
     fillingList_ = true;
-    if (channelList_->topLevelItemCount() != static_cast<int>(rows.size())) {
-        channelList_->clear();
-        for (std::size_t i = 0; i < rows.size(); ++i) {
-            auto* item = new QTreeWidgetItem(channelList_);
-            item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
-        }
-    }
+    ensureChannelListRows(channelList_, rows.size());
     for (std::size_t i = 0; i < rows.size(); ++i) {
         const ChannelListRow& row = rows[i];
         QTreeWidgetItem* item = channelList_->topLevelItem(static_cast<int>(i));

@@ -279,13 +279,7 @@ void LiveWindow::buildChannelListColumns() {
 void LiveWindow::refreshChannelList() {
     const std::vector<ChannelListRow> rows = liveChannelListRows(document_);
     fillingList_ = true;
-    if (channelList_->topLevelItemCount() != static_cast<int>(rows.size())) {
-        channelList_->clear();
-        for (std::size_t i = 0; i < rows.size(); ++i) {
-            auto* item = new QTreeWidgetItem(channelList_);
-            item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
-        }
-    }
+    ensureChannelListRows(channelList_, rows.size());
     for (std::size_t i = 0; i < rows.size(); ++i) {
         const ChannelListRow& row = rows[i];
         QTreeWidgetItem* item = channelList_->topLevelItem(static_cast<int>(i));
