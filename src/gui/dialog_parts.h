@@ -60,6 +60,20 @@ inline void setChannelListColumns(QTreeWidget* list, std::span<const ChannelList
         list->setColumnWidth(static_cast<int>(i), twipsToPixels(columns[i].widthTwips));
 }
 
+// The channel list under a window's chart (object name ListViewParam): one row per
+// channel, one selected at a time, rows selected whole; a double-click on a row's label
+// changes the curve's colour, as its tool tip says.
+inline QTreeWidget* newChannelList(QWidget* parent) {
+    auto* list = new QTreeWidget(parent);
+    list->setObjectName(QStringLiteral("ListViewParam"));
+    list->setToolTip(QStringLiteral("双击标签修改曲线颜色"));
+    list->setRootIsDecorated(false);
+    list->setUniformRowHeights(true);
+    list->setAllColumnsShowFocus(true);
+    list->setSelectionMode(QAbstractItemView::SingleSelection);
+    return list;
+}
+
 // Makes the channel list hold `count` checkable rows for its caller to fill; the rows are
 // made anew only when their count changed.
 inline void ensureChannelListRows(QTreeWidget* list, std::size_t count) {

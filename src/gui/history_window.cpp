@@ -33,7 +33,6 @@ namespace tarvo::gui {
 
 namespace {
 
-constexpr const char* kChannelListToolTip = "双击标签修改曲线颜色";
 constexpr const char* kCurveColourTitle = "颜色选择";
 // 9600 × 7200 twips.
 constexpr QSize kOpeningSize{9600 / kTwipsPerPixel, 7200 / kTwipsPerPixel};
@@ -129,13 +128,7 @@ HistoryWindow::HistoryWindow(Workstation& workstation, int documentIndex, QWidge
     summary_ = new SummaryPanel(workstation.settingsStore(), pages_);
     pages_->addWidget(summary_);
 
-    channelList_ = new QTreeWidget(splitter_);
-    channelList_->setObjectName(QStringLiteral("ListViewParam"));
-    channelList_->setToolTip(QString::fromUtf8(kChannelListToolTip));
-    channelList_->setRootIsDecorated(false);
-    channelList_->setUniformRowHeights(true);
-    channelList_->setAllColumnsShowFocus(true);
-    channelList_->setSelectionMode(QAbstractItemView::SingleSelection);
+    channelList_ = newChannelList(splitter_);
     buildChannelListColumns();
 
     splitter_->addWidget(pages_);

@@ -29,7 +29,6 @@ namespace tarvo::gui {
 
 namespace {
 
-constexpr const char* kChannelListToolTip = "双击标签修改曲线颜色";
 constexpr const char* kCurveColourTitle = "颜色选择";
 
 // 9600 × 7200 twips, as a history window opens.
@@ -109,13 +108,7 @@ LiveWindow::LiveWindow(LiveDocument& document, QWidget* parent)
     plot_ = new LivePlotPanel(this);
     splitter_->addWidget(plot_);
 
-    channelList_ = new QTreeWidget(splitter_);
-    channelList_->setObjectName(QStringLiteral("ListViewParam"));
-    channelList_->setToolTip(QString::fromUtf8(kChannelListToolTip));
-    channelList_->setRootIsDecorated(false);
-    channelList_->setUniformRowHeights(true);
-    channelList_->setAllColumnsShowFocus(true);
-    channelList_->setSelectionMode(QAbstractItemView::SingleSelection);
+    channelList_ = newChannelList(splitter_);
     buildChannelListColumns();
     splitter_->addWidget(channelList_);
     excursions_ = new QLabel(splitter_);
