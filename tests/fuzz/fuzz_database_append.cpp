@@ -1,14 +1,13 @@
 // The database append into a hostile ".mdb": the input is the file's bytes (an SQLite
 // file whose tables have other shapes, or no database at all). The append must fail
 // or succeed, never crash.
-#include <unistd.h>
-
 #include <filesystem>
 #include <fstream>
 
 #include "files/database_export.h"
 #include "files/save_target.h"
 #include "files/template_locator.h"
+#include "fuzz_scratch.h"
 
 namespace {
 
@@ -31,12 +30,7 @@ std::vector<tarvo::ChannelRecord> twoChannels() {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace tarvo;
-    static const std::filesystem::path folder = [] {
-        auto path = std::filesystem::temp_directory_path() /
-                    ("tarvo-fuzz-mdb-" + std::to_string(::getpid()));
-        std::filesystem::create_directories(path);
-        return path;
-    }();
+    static const std::filesystem::path folder = fuzz::scratchFolder("mdb");
     static const std::vector<ChannelRecord> channels = twoChannels();
     const auto file = folder / "hostile.mdb";
     {

@@ -1,21 +1,15 @@
 // The live daily file with hostile names: the folder name, the channels' type and unit
 // texts and the answer all come from the input. Names stay inside a scratch folder
 // (no "/" and no ".." of their own), so the run writes nothing elsewhere.
-#include <unistd.h>
-
 #include <filesystem>
 
 #include "files/live_file.h"
 #include "fuzz_layouts.h"
+#include "fuzz_scratch.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace tarvo;
-    static const std::filesystem::path scratch = [] {
-        auto path = std::filesystem::temp_directory_path() /
-                    ("tarvo-fuzz-live-" + std::to_string(::getpid()));
-        std::filesystem::create_directories(path);
-        return path;
-    }();
+    static const std::filesystem::path scratch = fuzz::scratchFolder("live");
     fuzz::FuzzInput in(data, size);
     const fuzz::LiveInput input = fuzz::readLiveInput(in);
     std::string name = input.name;
