@@ -118,8 +118,7 @@ bool rasterChartCurve(QImage& image, QPoint origin, const ChartPolyline& line,
     const qsizetype stride = image.bytesPerLine();
     const double left = origin.x();
     const double top = origin.y();
-    // Captured by value: the stores into the image cannot then change what the lambda reads.
-    const auto segment = [=](DevicePoint a, DevicePoint b) {
+    const auto segment = [&](DevicePoint a, DevicePoint b) {
         // Image coordinates, the segment cut to the image (Liang-Barsky), so a join
         // that runs far outside the plot costs no more than its visible part.
         double x0 = a.x - left, y0 = a.y - top;
