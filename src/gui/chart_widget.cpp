@@ -115,7 +115,7 @@ void paintChartScene(QPainter& painter, const ChartScene& scene, const QFont& la
     QPainter* p = &painter;
     if (plain && !area.isEmpty()) {
         if (image.size() != area.size() || image.format() != QImage::Format_ARGB32_Premultiplied)
-            image = QImage(area.size(), QImage::Format_ARGB32_Premultiplied);
+            image = curveCanvas(area.size());
         imagePainter.emplace(&image);
         imagePainter->translate(-area.topLeft());
         imagePainter->setClipRect(plot);

@@ -9,6 +9,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstdlib>
+#include <limits>
 #include <vector>
 
 #include "gui/colours.h"
@@ -104,24 +106,26 @@ void paintChartCurve(QPainter& painter, const ChartPolyline& line, const QColor&
     painter.drawLines(segments.data(), static_cast<int>(segments.size()));
 }
 
-bool rasterChartCurve(QImage& image, QPoint origin, const ChartPolyline& line,
-                      const QColor& colour) {
-    const std::vector<DevicePoint>& p = line.points;
-    if (image.format() != QImage::Format_ARGB32_Premultiplied || line.width > 1) return false;
-    if (p.size() < 2) return true;
-    const CurveStroke stroke = curveStroke(line);
-    if (stroke == CurveStroke::Smooth) return false;
-    const QRgb pixel = colour.rgb();
-    const int width = image.width();
-    const int height = image.height();
-    uchar* const bits = image.bits();
-    const qsizetype stride = image.bytesPerLine();
-    const double left = origin.x();
-    const double top = origin.y();
-    const auto segment = [&](DevicePoint a, DevicePoint b) {
-        // Image coordinates, the segment cut to the image (Liang-Barsky), so a join
-        // that runs far outside the plot costs no more than its visible part.
-        double x0 = a.x - left, y0 = a.y - top;
+namespace {
+
+// Writes pixels of one colour straight into an opaque ARGB32_Premultiplied image, in
+// device units shifted by the image's origin.
+class ImageInk {
+  public:
+    ImageInk(QImage& image, QPoint origin, const QColor& colour)
+        : bits_(image.bits()),
+          stride_(image.bytesPerLine()),
+          width_(image.width()),
+          height_(image.height()),
+          left_(origin.x()),
+          top_(origin.y()),
+          pixel_(colour.rgb()) {}
+
+    // The segment a..b, cut to the image (Liang-Barsky), so a join that runs far outside
+    // the plot costs no more than its visible part, and walked along its longer axis, a
+    // pixel a step.
+    void segment(DevicePoint a, DevicePoint b) const {
+        double x0 = a.x - left_, y0 = a.y - top_;
         const double dx = b.x - a.x, dy = b.y - a.y;
         double t0 = 0, t1 = 1;
         const auto cut = [&](double q, double r) {
@@ -139,49 +143,148 @@ bool rasterChartCurve(QImage& image, QPoint origin, const ChartPolyline& line,
         // Most segments lie inside the image, where no edge cuts them: each test below
         // holds exactly when its cut would leave t0 at 0 and t1 at 1 (and all four hold
         // only for finite numbers).
-        const double right = width - x0, bottom = height - y0;
+        const double right = width_ - x0, bottom = height_ - y0;
         const auto uncut = [](double q, double r) { return q <= 0 ? r >= 0 : r >= q; };
         if (!(uncut(-dx, x0) && uncut(dx, right) && uncut(-dy, y0) && uncut(dy, bottom))) {
             if (!(std::isfinite(x0) && std::isfinite(y0) && std::isfinite(dx) && std::isfinite(dy)))
                 return;
             if (!cut(-dx, x0) || !cut(dx, right) || !cut(-dy, y0) || !cut(dy, bottom)) return;
         }
-        // The cut ends lie within the image, so truncation is the floor. The segment is
-        // walked along its longer axis, a pixel a step.
+        // The cut ends lie within the image, so truncation is the floor.
         const double sx = x0 + t0 * dx, sy = y0 + t0 * dy;
         const double ex = x0 + t1 * dx, ey = y0 + t1 * dy;
-        const auto clampTo = [](int v, int low, int high) {
-            return std::min(std::max(v, low), high);
-        };
-        const int fromX = clampTo(static_cast<int>(std::min(sx, ex)), 0, width - 1);
-        const int toX = clampTo(static_cast<int>(std::max(sx, ex)), 0, width - 1);
-        const int fromY = clampTo(static_cast<int>(std::min(sy, ey)), 0, height - 1);
-        const int toY = clampTo(static_cast<int>(std::max(sy, ey)), 0, height - 1);
+        const int fromX = clampTo(static_cast<int>(std::min(sx, ex)), 0, width_ - 1);
+        const int toX = clampTo(static_cast<int>(std::max(sx, ex)), 0, width_ - 1);
+        const int fromY = clampTo(static_cast<int>(std::min(sy, ey)), 0, height_ - 1);
+        const int toY = clampTo(static_cast<int>(std::max(sy, ey)), 0, height_ - 1);
         if (fromX == toX) {
-            uchar* at = bits + fromY * stride + fromX * qsizetype(sizeof(QRgb));
-            for (int y = fromY; y <= toY; ++y, at += stride) *reinterpret_cast<QRgb*>(at) = pixel;
+            writeRun(fromX, fromY, toY);
         } else if (fromY == toY) {
-            std::fill(reinterpret_cast<QRgb*>(bits + fromY * stride) + fromX,
-                      reinterpret_cast<QRgb*>(bits + fromY * stride) + toX + 1, pixel);
+            std::fill(row(fromY) + fromX, row(fromY) + toX + 1, pixel_);
         } else if (toY - fromY >= toX - fromX) {
             const double slope = (ex - sx) / (ey - sy);
             double x = sx + (fromY + 0.5 - sy) * slope;
-            uchar* row = bits + fromY * stride;
-            for (int y = fromY; y <= toY; ++y, row += stride, x += slope)
-                reinterpret_cast<QRgb*>(row)[clampTo(static_cast<int>(x), fromX, toX)] = pixel;
+            for (int y = fromY; y <= toY; ++y, x += slope)
+                row(y)[clampTo(static_cast<int>(x), fromX, toX)] = pixel_;
         } else {
             const double slope = (ey - sy) / (ex - sx);
             double y = sy + (fromX + 0.5 - sx) * slope;
-            for (int x = fromX; x <= toX; ++x, y += slope) {
-                const int row = clampTo(static_cast<int>(y), fromY, toY);
-                reinterpret_cast<QRgb*>(bits + row * stride)[x] = pixel;
+            for (int x = fromX; x <= toX; ++x, y += slope)
+                row(clampTo(static_cast<int>(y), fromY, toY))[x] = pixel_;
+        }
+    }
+
+    // The device column `at` from the device heights `upper` to `lower` (finite,
+    // upper <= lower), whatever of it lies in the image.
+    void column(std::int64_t at, double upper, double lower) const {
+        const std::int64_t x = at - left_;
+        if (x < 0 || x >= width_) return;
+        const double from = upper - top_, to = lower - top_;
+        if (to < 0 || from >= height_) return;
+        writeRun(static_cast<int>(x), from < 0 ? 0 : static_cast<int>(from),
+                 to >= height_ ? height_ - 1 : static_cast<int>(to));
+    }
+
+  private:
+    static int clampTo(int v, int low, int high) { return std::min(std::max(v, low), high); }
+
+    QRgb* row(int y) const { return reinterpret_cast<QRgb*>(bits_ + y * stride_); }
+
+    void writeRun(int x, int fromY, int toY) const {
+        uchar* at = bits_ + fromY * stride_ + x * qsizetype(sizeof(QRgb));
+        const auto put = [&](qsizetype rows) {
+            *reinterpret_cast<QRgb*>(at + rows * stride_) = pixel_;
+        };
+        int left = toY - fromY + 1;
+        for (; left >= 4; left -= 4, at += 4 * stride_) {
+            put(0);
+            put(1);
+            put(2);
+            put(3);
+        }
+        for (; left > 0; --left, at += stride_) put(0);
+    }
+
+    uchar* bits_;
+    qsizetype stride_;
+    int width_, height_;
+    std::int64_t left_, top_;
+    QRgb pixel_;
+};
+
+// A crowded curve a pixel column at a time. A join between neighbouring columns crosses
+// their boundary at one height: the part above or below it in each column touches that
+// column's vertical span, so a column's span and the halves of its two joins make one
+// run of pixels, written in one go. A join between columns further apart (the first
+// or last point far outside the plot) is walked as a segment.
+void writeColumns(const ImageInk& ink, const std::vector<DevicePoint>& p) {
+    std::int64_t runColumn = 0;
+    double upper = 0, lower = 0;
+    std::size_t i = 0;
+    while (i < p.size()) {
+        const std::int64_t column = pixelColumn(p[i].x);
+        double low = p[i].y, high = p[i].y;
+        std::size_t j = i;
+        while (j + 1 < p.size() && pixelColumn(p[j + 1].x) == column) {
+            ++j;
+            low = std::min(low, p[j].y);
+            high = std::max(high, p[j].y);
+        }
+        if (i > 0) {
+            const DevicePoint a = p[i - 1], b = p[i];
+            if (column == runColumn + 1) {
+                // a.x < column <= b.x, so the division is by more than nothing.
+                const double crossing =
+                    a.y + (static_cast<double>(column) - a.x) / (b.x - a.x) * (b.y - a.y);
+                ink.column(runColumn, std::min(upper, crossing), std::max(lower, crossing));
+                low = std::min(low, crossing);
+                high = std::max(high, crossing);
+            } else {
+                ink.column(runColumn, upper, lower);
+                ink.segment(a, b);
             }
         }
-    };
-    if (stroke == CurveStroke::Columns) {
-        forEachColumnSegment(p, segment);
+        runColumn = column;
+        upper = low;
+        lower = high;
+        i = j + 1;
+    }
+    ink.column(runColumn, upper, lower);
+}
+
+}  // namespace
+
+QImage curveCanvas(QSize size) {
+    constexpr qsizetype kLine = 64;
+    const qsizetype width = std::max(size.width(), 0);
+    const qsizetype height = std::max(size.height(), 0);
+    qsizetype lines = (width * qsizetype(sizeof(QRgb)) + kLine - 1) / kLine;
+    if (lines % 2 == 0) ++lines;
+    const qsizetype stride = lines * kLine;
+    if (width == 0 || height == 0 || height > std::numeric_limits<qsizetype>::max() / stride)
+        return QImage(size, QImage::Format_ARGB32_Premultiplied);
+    auto* bits = static_cast<uchar*>(std::malloc(static_cast<std::size_t>(stride * height)));
+    if (!bits) return QImage(size, QImage::Format_ARGB32_Premultiplied);
+    return QImage(
+        bits, size.width(), size.height(), stride, QImage::Format_ARGB32_Premultiplied,
+        [](void* data) { std::free(data); }, bits);
+}
+
+bool rasterChartCurve(QImage& image, QPoint origin, const ChartPolyline& line,
+                      const QColor& colour) {
+    const std::vector<DevicePoint>& p = line.points;
+    if (image.format() != QImage::Format_ARGB32_Premultiplied || line.width > 1) return false;
+    if (p.size() < 2) return true;
+    const CurveStroke stroke = curveStroke(line);
+    if (stroke == CurveStroke::Smooth) return false;
+    const ImageInk ink(image, origin, colour);
+    const auto finite = [](DevicePoint q) { return std::isfinite(q.x) && std::isfinite(q.y); };
+    if (stroke == CurveStroke::Columns && std::all_of(p.begin(), p.end(), finite)) {
+        writeColumns(ink, p);
+    } else if (stroke == CurveStroke::Columns) {
+        forEachColumnSegment(p, [&](DevicePoint a, DevicePoint b) { ink.segment(a, b); });
     } else {
-        for (std::size_t i = 1; i < p.size(); ++i) segment(p[i - 1], p[i]);
+        for (std::size_t i = 1; i < p.size(); ++i) ink.segment(p[i - 1], p[i]);
     }
     return true;
 }

@@ -5,6 +5,7 @@
 
 #include <QColor>
 #include <QPoint>
+#include <QSize>
 
 #include <span>
 
@@ -40,6 +41,13 @@ CurveStroke curveStroke(const ChartPolyline& line);
 // A curve of the history chart in `colour`, drawn as its stroke says; a crowded one
 // with a single call.
 void paintChartCurve(QPainter& painter, const ChartPolyline& line, const QColor& colour);
+
+// An opaque ARGB32_Premultiplied image of `size` for rasterChartCurve to write into.
+// Its rows lie an odd number of 64-byte cache lines apart: with the plain stride of a
+// plot 1920 pixels wide (120 lines) every eighth row falls on the same cache sets, and a
+// vertical run of pixels longer than the cache's ways goes to the next level at every
+// column; here the rows of a run spread over all sets.
+QImage curveCanvas(QSize size);
 
 // What paintChartCurve draws of a line a pixel wide that needs no antialiasing (not
 // a Smooth stroke), written straight into `image` (an opaque ARGB32_Premultiplied

@@ -87,7 +87,10 @@ TEST(CurveRaster, DrawsTheSameCurveAsThePainterForCrowdedAndPlainCurves) {
             painter.translate(-origin);
             paintChartCurve(painter, c.line, kInk);
         }
-        QImage rastered = blank({300, 220});
+        // The plot's own canvas, whose rows lie further apart than its width.
+        QImage rastered = curveCanvas({300, 220});
+        ASSERT_GT(rastered.bytesPerLine(), 300 * 4);
+        rastered.fill(kBackground);
         ASSERT_TRUE(rasterChartCurve(rastered, origin, c.line, kInk));
         EXPECT_GT(setPixels(rastered), 300);
         EXPECT_EQ(strayPixels(rastered, painted), 0);
@@ -107,6 +110,16 @@ TEST(CurveRaster, CutsSegmentsToTheImageHoweverFarTheyReach) {
     EXPECT_NE(image.pixel(0, 40), kBackground);
     EXPECT_NE(image.pixel(99, 50), kBackground);
     EXPECT_EQ(image.pixel(50, 99), kBackground);
+
+    // A point that is not a number breaks nothing: the segments that reach it are left
+    // out, the others drawn.
+    const double nan = std::nan("");
+    line.points = {{10.2, 20}, {10.6, 30}, {11.3, 25}, {11.8, nan}, {12.4, 60}, {12.9, 70}};
+    image = blank({100, 100});
+    rasterChartCurve(image, {0, 0}, line, kInk);
+    EXPECT_NE(image.pixel(10, 25), kBackground);
+    EXPECT_NE(image.pixel(12, 65), kBackground);
+    EXPECT_EQ(image.pixel(11, 40), kBackground);
 }
 
 }  // namespace
