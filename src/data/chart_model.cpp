@@ -4,11 +4,13 @@
 #include <cmath>
 #include <cstddef>
 #include <cstdio>
+#include <iterator>
 #include <limits>
 #include <span>
 #include <vector>
 
 #include "core/date_time.h"
+#include "core/parallel.h"
 #include "core/text_format.h"
 #include "data/curve_reduction.h"
 
@@ -42,18 +44,26 @@ std::size_t characterCount(std::string_view text) {
     }));
 }
 
+// What one channel adds to the scene: its axis with its labels, and its curve.
+struct ChannelPart {
+    std::vector<ChartPolyline> lines;
+    std::vector<ChartText> labels;
+};
+
 class SceneBuilder {
   public:
     SceneBuilder(HistoryDocument& doc, const ChartGeometry& geometry,
                  const ChartOptions& options, ChartScene& scene)
         : doc_(doc), geometry_(geometry), options_(options), scene_(scene) {}
 
-    void channel(ChannelRecord& record, int position) {
+    // Touches only `record`, its entry of the chart cache (which must exist) and `part`,
+    // so the channels can be made side by side.
+    void channel(ChannelRecord& record, int position, ChannelPart& part) const {
         const Rgb colour = defaultCurveColor(record.color, position);
         const ChannelScale map = channelScale(record, options_.scale, doc_.view);
-        if (options_.showAxes) axis(record, position, map, colour);
+        if (options_.showAxes) axis(record, position, map, colour, part);
         curve(record, doc_.chartCache.curve(static_cast<std::size_t>(position - 1), record.values),
-              map, colour);
+              map, colour, part);
     }
 
     void timeLabels() {
@@ -84,24 +94,25 @@ class SceneBuilder {
         return p;
     }
 
-    void line(Rgb colour, double widthPixels, std::vector<DevicePoint> points) {
-        scene_.lines.push_back(
-            {colour, widthPixels * geometry_.unitsPerPixel(), std::move(points)});
+    void line(Rgb colour, double widthPixels, std::vector<DevicePoint> points,
+              ChannelPart& part) const {
+        part.lines.push_back({colour, widthPixels * geometry_.unitsPerPixel(), std::move(points)});
     }
 
-    void axis(const ChannelRecord& record, int position, const ChannelScale& map, Rgb colour) {
+    void axis(const ChannelRecord& record, int position, const ChannelScale& map, Rgb colour,
+              ChannelPart& part) const {
         const ChartView& v = doc_.view;
         const PlotScale& s = scene_.scale;
         const double x = s.left + position * s.width / kAxisSpacing;
         const double tick = kTickLength * s.width / kAxisSpacing;
-        line(colour, 2, {device(x, v.viewTop), device(x, v.viewBottom)});
+        line(colour, 2, {device(x, v.viewTop), device(x, v.viewBottom)}, part);
         for (const double y : axisTicks(v.viewBottom, v.viewTop)) {
             const DevicePoint at = device(x, y);
-            line(colour, 2, {at, device(x + tick, y)});
+            line(colour, 2, {at, device(x + tick, y)}, part);
             const double labelLeft = at.x + kAxisLabelGapTwips / geometry_.twipsPerUnit;
             const bool fitsBelow = at.y + geometry_.textHeight <= geometry_.plot.bottom();
             const double labelTop = fitsBelow ? at.y : at.y - geometry_.textHeight;
-            scene_.labels.push_back({axisLabelText(axisLabelValue(record, options_.scale, map, y)),
+            part.labels.push_back({axisLabelText(axisLabelValue(record, options_.scale, map, y)),
                                      {labelLeft, labelTop},
                                      colour});
         }
@@ -110,7 +121,7 @@ class SceneBuilder {
     // Polylines through the samples from..to that the trend draws, broken where a sample
     // is missing (not a finite number): a segment needs both its ends.
     void curve(const ChannelRecord& record, CurveIndex& index, const ChannelScale& map,
-               Rgb colour) {
+               Rgb colour, ChannelPart& part) const {
         const ChartView& v = doc_.view;
         const std::int64_t n = record.sampleCount();
         const std::int64_t from = std::max<std::int64_t>(v.viewStart, 1);
@@ -130,12 +141,12 @@ class SceneBuilder {
             std::vector<DevicePoint> run;
             for (std::int64_t k = from; k <= to; k += step) {
                 if (!finite(k)) {
-                    flush(colour, run);
+                    flush(colour, run, part);
                     continue;
                 }
                 run.push_back(point(static_cast<std::int32_t>(k)));
             }
-            flush(colour, run);
+            flush(colour, run, part);
             return;
         }
 
@@ -148,7 +159,7 @@ class SceneBuilder {
             std::vector<DevicePoint> run;
             run.reserve(end - begin);
             for (std::size_t i = begin; i < end; ++i) run.push_back(point(index.kept[i]));
-            flush(colour, run);
+            flush(colour, run, part);
             begin = end;
         }
     }
@@ -175,8 +186,8 @@ class SceneBuilder {
         index.reduced = true;
     }
 
-    void flush(Rgb colour, std::vector<DevicePoint>& run) {
-        if (run.size() >= 2) line(colour, 1, std::move(run));
+    void flush(Rgb colour, std::vector<DevicePoint>& run, ChannelPart& part) const {
+        if (run.size() >= 2) line(colour, 1, std::move(run), part);
         run.clear();
     }
 
@@ -218,16 +229,24 @@ void statisticsOfView(HistoryDocument& doc) {
             series.emplace_back(r.values);
         }
     }
+    // Stale channels four at a time, the groups side by side (every cache entry exists).
+    constexpr std::size_t kGroup = 4;
     std::vector<float> means(stale.size());
-    rangeMeans(series, v.viewStart, v.viewEnd, means);
-    for (std::size_t s = 0; s < stale.size(); ++s) {
-        CurveIndex& index = doc.chartCache.curve(stale[s], series[s]);
-        extremesOfView(series[s], index, v.viewStart, v.viewEnd, index.maxValue, index.minValue);
-        index.meanValue = means[s];
-        index.measuredStart = v.viewStart;
-        index.measuredEnd = v.viewEnd;
-        index.measured = true;
-    }
+    forEachInParallel((stale.size() + kGroup - 1) / kGroup, [&](std::size_t group) {
+        const std::size_t first = group * kGroup;
+        const std::size_t count = std::min(kGroup, stale.size() - first);
+        rangeMeans(std::span(series).subspan(first, count), v.viewStart, v.viewEnd,
+                   std::span(means).subspan(first, count));
+        for (std::size_t s = first; s < first + count; ++s) {
+            CurveIndex& index = doc.chartCache.curve(stale[s], series[s]);
+            extremesOfView(series[s], index, v.viewStart, v.viewEnd, index.maxValue,
+                           index.minValue);
+            index.meanValue = means[s];
+            index.measuredStart = v.viewStart;
+            index.measuredEnd = v.viewEnd;
+            index.measured = true;
+        }
+    });
     for (std::size_t i = 0; i < doc.channels.size(); ++i) {
         ChannelRecord& r = doc.channels[i];
         const CurveIndex& index = doc.chartCache.curve(i, r.values);
@@ -374,11 +393,16 @@ std::optional<ChartScene> redrawChart(HistoryDocument& doc, const ChartGeometry&
     scene.scrollBar.maximum = maximum > 1 ? clampToInt32(maximum) : 1;
     scene.scrollBar.value = std::clamp<std::int32_t>(v.viewStart, 1, scene.scrollBar.maximum);
 
+    // The channels are made side by side, each into its own part, and joined in order.
     SceneBuilder builder(doc, geometry, options, scene);
-    int position = 0;
-    for (ChannelRecord& record : doc.channels) {
-        ++position;
-        if (record.visible) builder.channel(record, position);
+    std::vector<ChannelPart> parts(doc.channels.size());
+    forEachInParallel(doc.channels.size(), [&](std::size_t i) {
+        ChannelRecord& record = doc.channels[i];
+        if (record.visible) builder.channel(record, static_cast<int>(i) + 1, parts[i]);
+    });
+    for (ChannelPart& part : parts) {
+        std::move(part.lines.begin(), part.lines.end(), std::back_inserter(scene.lines));
+        std::move(part.labels.begin(), part.labels.end(), std::back_inserter(scene.labels));
     }
     builder.timeLabels();
     return scene;
