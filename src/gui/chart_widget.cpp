@@ -15,9 +15,9 @@
 
 #include <algorithm>
 #include <cmath>
-#include <optional>
 
 #include "core/messenger.h"
+#include "core/parallel.h"
 #include "gui/resize_by_date_dialog.h"
 
 namespace tarvo::gui {
@@ -96,6 +96,30 @@ MouseButton buttonOf(Qt::MouseButton button) {
 
 }  // namespace
 
+namespace {
+
+// The plot's background, the bands and the lines, in the scene's order, through `p`;
+// where `canvas` is given (an image p paints on, its pixel (0, 0) at the device point
+// `origin`), thin curves that need no antialiasing are written into it directly.
+void paintPlotBody(QPainter& p, QImage* canvas, QPoint origin, const ChartScene& scene,
+                   std::span<const ChartBand> bands, std::span<const CurveLayout> layouts) {
+    const QRectF plot = qrect(scene.plot);
+    p.fillRect(plot, toQColor(scene.background));
+    for (const ChartBand& band : bands) {
+        QColor light = toQColor(band.colour);
+        light.setAlpha(kBandAlpha);
+        p.fillRect(qrect(band.rect), light);
+    }
+    for (std::size_t i = 0; i < scene.lines.size(); ++i) {
+        const ChartPolyline& line = scene.lines[i];
+        const QColor colour = toQColor(line.colour);
+        if (!canvas || !rasterChartCurve(*canvas, origin, line, colour, layouts[i]))
+            paintChartCurve(p, line, colour);
+    }
+}
+
+}  // namespace
+
 void paintChartScene(QPainter& painter, const ChartScene& scene, const QFont& labelFont,
                      std::span<const ChartBand> bands, QImage* plotImage) {
     const QRectF plot = qrect(scene.plot);
@@ -111,30 +135,31 @@ void paintChartScene(QPainter& painter, const ChartScene& scene, const QFont& la
     QImage localImage;
     QImage& image = plotImage ? *plotImage : localImage;
     const QRect area = plot.toAlignedRect();
-    std::optional<QPainter> imagePainter;
-    QPainter* p = &painter;
     if (plain && !area.isEmpty()) {
         if (image.size() != area.size() || image.format() != QImage::Format_ARGB32_Premultiplied)
             image = curveCanvas(area.size());
-        imagePainter.emplace(&image);
-        imagePainter->translate(-area.topLeft());
-        imagePainter->setClipRect(plot);
-        p = &*imagePainter;
-    }
-    p->fillRect(plot, toQColor(scene.background));
-    for (const ChartBand& band : bands) {
-        QColor light = toQColor(band.colour);
-        light.setAlpha(kBandAlpha);
-        p->fillRect(qrect(band.rect), light);
-    }
-    for (const ChartPolyline& line : scene.lines) {
-        const QColor colour = toQColor(line.colour);
-        if (!imagePainter || !rasterChartCurve(image, area.topLeft(), line, colour))
-            paintChartCurve(*p, line, colour);
-    }
-    if (imagePainter) {
-        imagePainter->end();
+        // The two halves of the picture are made side by side, each by a painter of its
+        // own on its columns of the image, everything in the scene's order; what crosses
+        // the middle is cut there.
+        std::vector<CurveLayout> layouts(scene.lines.size());
+        forEachInParallel(layouts.size(),
+                          [&](std::size_t i) { layouts[i] = curveLayout(scene.lines[i]); });
+        const int middle = area.width() / 2;
+        forEachInParallel(2, [&](std::size_t half) {
+            const int left = half == 0 ? 0 : middle;
+            const int width = half == 0 ? middle : area.width() - middle;
+            if (width == 0) return;
+            QImage part(image.bits() + left * qsizetype(sizeof(QRgb)), width, area.height(),
+                        image.bytesPerLine(), QImage::Format_ARGB32_Premultiplied);
+            const QPoint origin = area.topLeft() + QPoint(left, 0);
+            QPainter p(&part);
+            p.translate(-origin);
+            p.setClipRect(plot);
+            paintPlotBody(p, &part, origin, scene, bands, layouts);
+        });
         painter.drawImage(area.topLeft(), image);
+    } else {
+        paintPlotBody(painter, nullptr, {}, scene, bands, {});
     }
     painter.setRenderHint(QPainter::Antialiasing, false);
     const QFont font = painter.font();

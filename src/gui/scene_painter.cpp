@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <limits>
+#include <span>
 #include <vector>
 
 #include "gui/colours.h"
@@ -44,20 +45,29 @@ std::int64_t pixelColumn(double x) {
 
 }  // namespace
 
-CurveStroke curveStroke(const ChartPolyline& line) {
+CurveLayout curveLayout(const ChartPolyline& line) {
     const std::vector<DevicePoint>& p = line.points;
-    if (p.size() < 2) return CurveStroke::Plain;
+    if (p.size() < 2) return {};
     // Pixel columns the points fall into; a thin curve with three points to two
     // columns or more is crowded.
     std::size_t columns = 1;
+    bool ascending = true;
+    std::int64_t column = pixelColumn(p[0].x);
     for (std::size_t i = 1; i < p.size(); ++i) {
-        if (pixelColumn(p[i].x) != pixelColumn(p[i - 1].x)) ++columns;
+        const std::int64_t next = pixelColumn(p[i].x);
+        columns += next != column;
+        ascending = ascending && p[i].x >= p[i - 1].x;
+        column = next;
     }
-    if (line.width <= 1 && 2 * p.size() >= 3 * columns) return CurveStroke::Columns;
+    if (line.width <= 1 && 2 * p.size() >= 3 * columns) return {CurveStroke::Columns, ascending};
     // Antialiasing shows on segments that run across several columns; on steps of
     // about a column it only blurs.
     const double stride = std::abs(p.back().x - p.front().x) / static_cast<double>(p.size() - 1);
-    return stride > 1.5 ? CurveStroke::Smooth : CurveStroke::Plain;
+    return {stride > 1.5 ? CurveStroke::Smooth : CurveStroke::Plain, ascending};
+}
+
+CurveStroke curveStroke(const ChartPolyline& line) {
+    return curveLayout(line).stroke;
 }
 
 namespace {
@@ -66,7 +76,7 @@ namespace {
 // vertical segment from its lowest to its highest point (when they differ), and the
 // join from each column's last point to the next column's first.
 template <typename Segment>
-void forEachColumnSegment(const std::vector<DevicePoint>& p, Segment&& segment) {
+void forEachColumnSegment(std::span<const DevicePoint> p, Segment&& segment) {
     std::size_t i = 0;
     while (i < p.size()) {
         const std::int64_t column = pixelColumn(p[i].x);
@@ -217,7 +227,7 @@ class ImageInk {
 // column's vertical span, so a column's span and the halves of its two joins make one
 // run of pixels, written in one go. A join between columns further apart (the first
 // or last point far outside the plot) is walked as a segment.
-void writeColumns(const ImageInk& ink, const std::vector<DevicePoint>& p) {
+void writeColumns(const ImageInk& ink, std::span<const DevicePoint> p) {
     std::int64_t runColumn = 0;
     double upper = 0, lower = 0;
     std::size_t i = 0;
@@ -272,11 +282,26 @@ QImage curveCanvas(QSize size) {
 
 bool rasterChartCurve(QImage& image, QPoint origin, const ChartPolyline& line,
                       const QColor& colour) {
-    const std::vector<DevicePoint>& p = line.points;
+    return rasterChartCurve(image, origin, line, colour, curveLayout(line));
+}
+
+bool rasterChartCurve(QImage& image, QPoint origin, const ChartPolyline& line,
+                      const QColor& colour, CurveLayout layout) {
     if (image.format() != QImage::Format_ARGB32_Premultiplied || line.width > 1) return false;
-    if (p.size() < 2) return true;
-    const CurveStroke stroke = curveStroke(line);
+    if (line.points.size() < 2) return true;
+    const CurveStroke stroke = layout.stroke;
     if (stroke == CurveStroke::Smooth) return false;
+    std::span<const DevicePoint> p(line.points);
+    if (layout.ascending) {
+        // The points over the image, and one on either side for the joins into it.
+        const double left = origin.x(), right = left + image.width();
+        auto begin = std::partition_point(p.begin(), p.end(),
+                                          [&](DevicePoint q) { return q.x < left; });
+        auto end = std::partition_point(begin, p.end(), [&](DevicePoint q) { return q.x < right; });
+        if (begin != p.begin()) --begin;
+        if (end != p.end()) ++end;
+        p = {begin, end};
+    }
     const ImageInk ink(image, origin, colour);
     const auto finite = [](DevicePoint q) { return std::isfinite(q.x) && std::isfinite(q.y); };
     if (stroke == CurveStroke::Columns && std::all_of(p.begin(), p.end(), finite)) {

@@ -38,6 +38,15 @@ enum class CurveStroke {
 };
 CurveStroke curveStroke(const ChartPolyline& line);
 
+// A curve's stroke, and whether its points never step left (as on every curve of the
+// history chart, whose x grows with the sample): then the part of the curve over a strip
+// of the plot is found by halving.
+struct CurveLayout {
+    CurveStroke stroke = CurveStroke::Plain;
+    bool ascending = false;
+};
+CurveLayout curveLayout(const ChartPolyline& line);
+
 // A curve of the history chart in `colour`, drawn as its stroke says; a crowded one
 // with a single call.
 void paintChartCurve(QPainter& painter, const ChartPolyline& line, const QColor& colour);
@@ -58,6 +67,10 @@ QImage curveCanvas(QSize size);
 // the result is false.
 bool rasterChartCurve(QImage& image, QPoint origin, const ChartPolyline& line,
                       const QColor& colour);
+// The same with the line's layout worked out beforehand (once for all the strips of a
+// plot painted strip by strip).
+bool rasterChartCurve(QImage& image, QPoint origin, const ChartPolyline& line,
+                      const QColor& colour, CurveLayout layout);
 
 // Every polyline in its own colour, in order.
 void paintChartPolylines(QPainter& painter, std::span<const ChartPolyline> lines);
