@@ -45,7 +45,7 @@ void reduceOneChannel(benchmark::State& state) {
     state.counters["points"] = static_cast<double>(kept.size());
     state.SetItemsProcessed(state.iterations() * kSamples);
 }
-BENCHMARK(reduceOneChannel)->Unit(benchmark::kMicrosecond);
+BENCHMARK(reduceOneChannel)->Unit(benchmark::kMicrosecond)->UseRealTime();
 
 void reduceEightChannels(benchmark::State& state) {
     std::vector<std::vector<float>> channels;
@@ -61,7 +61,7 @@ void reduceEightChannels(benchmark::State& state) {
     }
     state.SetItemsProcessed(state.iterations() * kSamples * kChannels);
 }
-BENCHMARK(reduceEightChannels)->Unit(benchmark::kMicrosecond);
+BENCHMARK(reduceEightChannels)->Unit(benchmark::kMicrosecond)->UseRealTime();
 
 HistoryDocument eightChannelDocument() {
     HistoryDocument doc;
@@ -97,7 +97,7 @@ void redrawEightChannelChart(benchmark::State& state) {
     state.counters["points"] = static_cast<double>(points);
     state.SetItemsProcessed(state.iterations() * kSamples * kChannels);
 }
-BENCHMARK(redrawEightChannelChart)->Unit(benchmark::kMicrosecond);
+BENCHMARK(redrawEightChannelChart)->Unit(benchmark::kMicrosecond)->UseRealTime();
 
 // The scene of a zoomed view state.range(0) samples wide on a 1920-pixel plot; every
 // redraw shows a view the one before did not (the start walks by a prime step).
@@ -122,7 +122,7 @@ void sceneOfZoomedView(benchmark::State& state) {
     }
     state.SetItemsProcessed(state.iterations() * width * kChannels);
 }
-BENCHMARK(sceneOfZoomedView)->Arg(600)->Arg(4000)->Arg(30000)->Arg(65000)->Unit(benchmark::kMicrosecond);
+BENCHMARK(sceneOfZoomedView)->Arg(600)->Arg(4000)->Arg(30000)->Arg(65000)->Unit(benchmark::kMicrosecond)->UseRealTime();
 
 }  // namespace
 }  // namespace tarvo

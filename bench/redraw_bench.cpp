@@ -94,10 +94,10 @@ void redraw(benchmark::State& state, TrendMode trend, ViewStep step) {
 void redrawDetailedTrend(benchmark::State& state) {
     redraw(state, TrendMode::Detailed, nullptr);
 }
-BENCHMARK(redrawDetailedTrend)->Unit(benchmark::kMillisecond);
+BENCHMARK(redrawDetailedTrend)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void redrawRoughTrend(benchmark::State& state) { redraw(state, TrendMode::Rough, nullptr); }
-BENCHMARK(redrawRoughTrend)->Unit(benchmark::kMillisecond);
+BENCHMARK(redrawRoughTrend)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // A zoomed view `width` samples wide whose start walks through the record in steps of
 // a prime number of samples, so that no two consecutive redraws show the same view.
@@ -115,11 +115,11 @@ template <std::int32_t width>
 void redrawZoomedView(benchmark::State& state) {
     redraw(state, TrendMode::Detailed, moveZoomedView<width>);
 }
-BENCHMARK(redrawZoomedView<600>)->Unit(benchmark::kMillisecond);
-BENCHMARK(redrawZoomedView<4000>)->Unit(benchmark::kMillisecond);
-BENCHMARK(redrawZoomedView<12000>)->Unit(benchmark::kMillisecond);
-BENCHMARK(redrawZoomedView<30000>)->Unit(benchmark::kMillisecond);
-BENCHMARK(redrawZoomedView<65000>)->Unit(benchmark::kMillisecond);
+BENCHMARK(redrawZoomedView<600>)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(redrawZoomedView<4000>)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(redrawZoomedView<12000>)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(redrawZoomedView<30000>)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(redrawZoomedView<65000>)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace
 }  // namespace tarvo
