@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "gui/chart_widget.h"
+#include "gui/colours.h"
 #include "gui/scene_painter.h"
 
 namespace tarvo::gui {
@@ -120,6 +122,45 @@ TEST(CurveRaster, CutsSegmentsToTheImageHoweverFarTheyReach) {
     EXPECT_NE(image.pixel(10, 25), kBackground);
     EXPECT_NE(image.pixel(12, 65), kBackground);
     EXPECT_EQ(image.pixel(11, 40), kBackground);
+}
+
+TEST(CurveRaster, APlotPaintedInTwoHalvesShowsTheSceneAsThePainterAloneDoes) {
+    // A crowded curve, a 2-pixel axis, then a plain curve over both, all across the
+    // middle of a plot of odd width; the screen paints it in halves, side by side.
+    ChartScene scene;
+    scene.plot = {20, 10, 301, 220};
+    scene.background = rgb(255, 255, 255);
+    const Rgb red = rgb(200, 30, 40), green = rgb(20, 160, 40), blue = rgb(30, 40, 200);
+    ChartPolyline crowded = noisyCurve(4, 300);
+    crowded.colour = red;
+    scene.lines.push_back(crowded);
+    scene.lines.push_back({green, 2, {{170.5, 15}, {170.5, 200}}});
+    ChartPolyline plain{blue, 1, {}};
+    for (int x = 20; x <= 320; ++x) plain.points.push_back({x + 0.3, 110 + (x % 3) * 0.4});
+    scene.lines.push_back(plain);
+
+    QImage halves = blank({340, 240});
+    {
+        QPainter painter(&halves);
+        paintChartScene(painter, scene, QFont());
+    }
+    QImage alone = blank({340, 240});
+    {
+        QPainter painter(&alone);
+        painter.setClipRect(QRectF(20, 10, 301, 220));
+        painter.fillRect(QRectF(20, 10, 301, 220), Qt::white);
+        for (const ChartPolyline& line : scene.lines)
+            paintChartCurve(painter, line, toQColor(line.colour));
+    }
+    const QRect plot(20, 10, 301, 220);
+    EXPECT_EQ(strayPixels(halves.copy(plot), alone.copy(plot)), 0);
+    EXPECT_EQ(strayPixels(alone.copy(plot), halves.copy(plot)), 0);
+    // The later lines lie over the earlier ones on both sides of the middle.
+    for (const int x : {100, 169, 170, 171, 250}) {
+        SCOPED_TRACE(x);
+        EXPECT_EQ(halves.pixel(x, 110), toQColor(blue).rgb());
+    }
+    EXPECT_EQ(halves.pixel(170, 60), toQColor(green).rgb());
 }
 
 }  // namespace
