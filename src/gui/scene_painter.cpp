@@ -72,11 +72,10 @@ CurveStroke curveStroke(const ChartPolyline& line) {
 
 namespace {
 
-// Calls `segment(from, to)` for what a crowded curve covers: per pixel column one
-// vertical segment from its lowest to its highest point (when they differ), and the
-// join from each column's last point to the next column's first.
-template <typename Segment>
-void forEachColumnSegment(std::span<const DevicePoint> p, Segment&& segment) {
+// Calls `visit(column, first, low, high)` for each run of points in one pixel column,
+// in order: the column, the index of the run's first point, and its lowest and highest y.
+template <typename Visit>
+void forEachPointColumn(std::span<const DevicePoint> p, Visit&& visit) {
     std::size_t i = 0;
     while (i < p.size()) {
         const std::int64_t column = pixelColumn(p[i].x);
@@ -87,11 +86,21 @@ void forEachColumnSegment(std::span<const DevicePoint> p, Segment&& segment) {
             low = std::min(low, p[j].y);
             high = std::max(high, p[j].y);
         }
-        if (i > 0) segment(p[i - 1], p[i]);
-        const double middle = static_cast<double>(column) + 0.5;
-        if (high > low) segment(DevicePoint{middle, low}, DevicePoint{middle, high});
+        visit(column, i, low, high);
         i = j + 1;
     }
+}
+
+// Calls `segment(from, to)` for what a crowded curve covers: per pixel column one
+// vertical segment from its lowest to its highest point (when they differ), and the
+// join from each column's last point to the next column's first.
+template <typename Segment>
+void forEachColumnSegment(std::span<const DevicePoint> p, Segment&& segment) {
+    forEachPointColumn(p, [&](std::int64_t column, std::size_t first, double low, double high) {
+        if (first > 0) segment(p[first - 1], p[first]);
+        const double middle = static_cast<double>(column) + 0.5;
+        if (high > low) segment(DevicePoint{middle, low}, DevicePoint{middle, high});
+    });
 }
 
 }  // namespace
@@ -230,18 +239,9 @@ class ImageInk {
 void writeColumns(const ImageInk& ink, std::span<const DevicePoint> p) {
     std::int64_t runColumn = 0;
     double upper = 0, lower = 0;
-    std::size_t i = 0;
-    while (i < p.size()) {
-        const std::int64_t column = pixelColumn(p[i].x);
-        double low = p[i].y, high = p[i].y;
-        std::size_t j = i;
-        while (j + 1 < p.size() && pixelColumn(p[j + 1].x) == column) {
-            ++j;
-            low = std::min(low, p[j].y);
-            high = std::max(high, p[j].y);
-        }
-        if (i > 0) {
-            const DevicePoint a = p[i - 1], b = p[i];
+    forEachPointColumn(p, [&](std::int64_t column, std::size_t first, double low, double high) {
+        if (first > 0) {
+            const DevicePoint a = p[first - 1], b = p[first];
             if (column == runColumn + 1) {
                 // a.x < column <= b.x, so the division is by more than nothing.
                 const double crossing =
@@ -257,8 +257,7 @@ void writeColumns(const ImageInk& ink, std::span<const DevicePoint> p) {
         runColumn = column;
         upper = low;
         lower = high;
-        i = j + 1;
-    }
+    });
     ink.column(runColumn, upper, lower);
 }
 
