@@ -113,8 +113,8 @@ class SceneBuilder {
             const bool fitsBelow = at.y + geometry_.textHeight <= geometry_.plot.bottom();
             const double labelTop = fitsBelow ? at.y : at.y - geometry_.textHeight;
             part.labels.push_back({axisLabelText(axisLabelValue(record, options_.scale, map, y)),
-                                     {labelLeft, labelTop},
-                                     colour});
+                                   {labelLeft, labelTop},
+                                   colour});
         }
     }
 

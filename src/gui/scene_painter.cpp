@@ -284,8 +284,8 @@ bool rasterChartCurve(QImage& image, QPoint origin, const ChartPolyline& line,
     return rasterChartCurve(image, origin, line, colour, curveLayout(line));
 }
 
-bool rasterChartCurve(QImage& image, QPoint origin, const ChartPolyline& line,
-                      const QColor& colour, CurveLayout layout) {
+bool rasterChartCurve(QImage& image, QPoint origin, const ChartPolyline& line, const QColor& colour,
+                      CurveLayout layout) {
     if (image.format() != QImage::Format_ARGB32_Premultiplied || line.width > 1) return false;
     if (line.points.size() < 2) return true;
     const CurveStroke stroke = layout.stroke;
@@ -294,8 +294,8 @@ bool rasterChartCurve(QImage& image, QPoint origin, const ChartPolyline& line,
     if (layout.ascending) {
         // The points over the image, and one on either side for the joins into it.
         const double left = origin.x(), right = left + image.width();
-        auto begin = std::partition_point(p.begin(), p.end(),
-                                          [&](DevicePoint q) { return q.x < left; });
+        auto begin =
+            std::partition_point(p.begin(), p.end(), [&](DevicePoint q) { return q.x < left; });
         auto end = std::partition_point(begin, p.end(), [&](DevicePoint q) { return q.x < right; });
         if (begin != p.begin()) --begin;
         if (end != p.end()) ++end;

@@ -69,8 +69,8 @@ bool rasterChartCurve(QImage& image, QPoint origin, const ChartPolyline& line,
                       const QColor& colour);
 // The same with the line's layout worked out beforehand (once for all the strips of a
 // plot painted strip by strip).
-bool rasterChartCurve(QImage& image, QPoint origin, const ChartPolyline& line,
-                      const QColor& colour, CurveLayout layout);
+bool rasterChartCurve(QImage& image, QPoint origin, const ChartPolyline& line, const QColor& colour,
+                      CurveLayout layout);
 
 // Every polyline in its own colour, in order.
 void paintChartPolylines(QPainter& painter, std::span<const ChartPolyline> lines);

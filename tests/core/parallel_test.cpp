@@ -29,9 +29,7 @@ TEST(Parallel, RunsEveryIndexOnceFromAnyCallerAndAnyDepth) {
 
     // Calls made from inside a call, and from two threads at once, run alone or shared.
     std::atomic<int> inner{0};
-    forEachInParallel(4, [&](std::size_t) {
-        forEachInParallel(5, [&](std::size_t) { ++inner; });
-    });
+    forEachInParallel(4, [&](std::size_t) { forEachInParallel(5, [&](std::size_t) { ++inner; }); });
     EXPECT_EQ(inner.load(), 20);
 
     std::atomic<int> total{0};
