@@ -144,13 +144,16 @@ void paintChartScene(QPainter& painter, const ChartScene& scene, const QFont& la
         std::vector<CurveLayout> layouts(scene.lines.size());
         forEachInParallel(layouts.size(),
                           [&](std::size_t i) { layouts[i] = curveLayout(scene.lines[i]); });
+        // The pixels are reached here, once: bits() may detach the image.
+        uchar* const bits = image.bits();
+        const qsizetype stride = image.bytesPerLine();
         const int middle = area.width() / 2;
         forEachInParallel(2, [&](std::size_t half) {
             const int left = half == 0 ? 0 : middle;
             const int width = half == 0 ? middle : area.width() - middle;
             if (width == 0) return;
-            QImage part(image.bits() + left * qsizetype(sizeof(QRgb)), width, area.height(),
-                        image.bytesPerLine(), QImage::Format_ARGB32_Premultiplied);
+            QImage part(bits + left * qsizetype(sizeof(QRgb)), width, area.height(), stride,
+                        QImage::Format_ARGB32_Premultiplied);
             const QPoint origin = area.topLeft() + QPoint(left, 0);
             QPainter p(&part);
             p.translate(-origin);
