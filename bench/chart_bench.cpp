@@ -1,5 +1,6 @@
 // Reducing full logger memories to a plot: 65,535 samples per channel onto 1000 pixel
 // columns, one channel and all eight, and the whole redraw of an eight-channel chart.
+// Times are wall-clock ("real_time"): a redraw shares its work with helper threads.
 
 #include <benchmark/benchmark.h>
 

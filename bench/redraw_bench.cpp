@@ -3,6 +3,7 @@
 // an offscreen image whose plot is 1920 pixels wide. 65,535 records of eight channels,
 // axes on, once in the detailed and once in the rough trend. Then zoomed views of a few
 // widths, each redraw a view the previous one did not show (as scrolling does).
+// Times are wall-clock ("real_time"): a redraw shares its work with helper threads.
 
 #include <QApplication>
 #include <QFont>
