@@ -18,6 +18,7 @@ struct Job {
     const std::function<void(std::size_t)>* work = nullptr;
     std::size_t count = 0;
     std::atomic<std::size_t> next{0};
+    std::size_t helpersInside = 0;  // under the pool's mutex
     std::exception_ptr failure;
     std::mutex failureMutex;
 
@@ -58,6 +59,9 @@ class HelperPool {
 
     std::size_t threads() const { return threads_.size() + 1; }
 
+    // A call made while another job is posted (from one of its calls, or from another
+    // thread) runs alone. A helper may post a job from inside another one: each job
+    // counts the helpers inside it, so neither caller waits for the other's helpers.
     void run(Job& job) {
         {
             std::unique_lock lock(mutex_);
@@ -74,7 +78,7 @@ class HelperPool {
         // Every index is taken: no helper may join any more; wait for those inside.
         std::unique_lock lock(mutex_);
         job_ = nullptr;
-        left_.wait(lock, [this] { return inside_ == 0; });
+        left_.wait(lock, [&job] { return job.helpersInside == 0; });
     }
 
   private:
@@ -86,11 +90,11 @@ class HelperPool {
             if (stopping_) return;
             seen = generation_;
             Job* job = job_;
-            ++inside_;
+            ++job->helpersInside;
             lock.unlock();
             job->run();
             lock.lock();
-            if (--inside_ == 0) left_.notify_all();
+            if (--job->helpersInside == 0) left_.notify_all();
         }
     }
 
@@ -99,7 +103,6 @@ class HelperPool {
     std::condition_variable left_;
     Job* job_ = nullptr;
     std::uint64_t generation_ = 0;
-    std::size_t inside_ = 0;
     bool stopping_ = false;
     std::vector<std::thread> threads_;
 };

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <stdexcept>
 #include <thread>
 #include <vector>
@@ -43,6 +44,31 @@ TEST(Parallel, RunsEveryIndexOnceFromAnyCallerAndAnyDepth) {
     for (std::thread& t : callers) t.join();
     EXPECT_EQ(total.load(), 4 * 200 * 3);
     EXPECT_GE(parallelThreads(), 1u);
+}
+
+TEST(Parallel, AHelperThatCallsAgainAfterTheCallerRanOutOfWorkEndsBothCalls) {
+    // The helper is still inside the outer call when the caller, out of work, waits for
+    // it; the helper's own call is then posted, and neither may wait for the other's
+    // helpers.
+    if (parallelThreads() < 2) GTEST_SKIP() << "no helper thread on this machine";
+    const auto caller = std::this_thread::get_id();
+    for (int round = 0; round < 5; ++round) {
+        std::atomic<bool> helperIn{false};
+        std::atomic<int> inner{0};
+        forEachInParallel(2, [&](std::size_t) {
+            if (std::this_thread::get_id() == caller) {
+                // Keep the second call for the helper.
+                const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+                while (!helperIn && std::chrono::steady_clock::now() < until)
+                    std::this_thread::yield();
+                return;
+            }
+            helperIn = true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            forEachInParallel(3, [&](std::size_t) { ++inner; });
+        });
+        EXPECT_EQ(inner.load(), helperIn ? 3 : 0);
+    }
 }
 
 TEST(Parallel, AFailureIsThrownToTheCallerAfterTheOtherCallsHaveRun) {
