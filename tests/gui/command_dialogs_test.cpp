@@ -52,13 +52,16 @@
 namespace tarvo::gui {
 namespace {
 
-// Fails the test when `dialog` or any other modal dialog is still up, and closes them.
-void closeLeftOpen(QPointer<QDialog> dialog) {
+// Fails `test` when `dialog` or any other modal dialog is still up, and closes them. A
+// check that comes due after its test has ended does nothing: the dialogs up then belong
+// to a later test (all of them run in one process when the binary is run by hand).
+void closeLeftOpen(QPointer<QDialog> dialog, const testing::TestInfo* test) {
+    if (testing::UnitTest::GetInstance()->current_test_info() != test) return;
     auto* up = qobject_cast<QDialog*>(QApplication::activeModalWidget());
     if (!up && (!dialog || !dialog->isVisible())) return;
     ADD_FAILURE() << "a dialog was left open";
     (up ? up : dialog.data())->reject();
-    QTimer::singleShot(500, [dialog] { closeLeftOpen(dialog); });
+    QTimer::singleShot(500, [dialog, test] { closeLeftOpen(dialog, test); });
 }
 
 // Runs `act` on the modal dialog of type D once it is up (its exec under way); `act`
@@ -75,8 +78,10 @@ void onModal(std::function<void(D&)> act) {
             poll->stop();
             poll->deleteLater();
             // Whatever modal dialog is still up a while later (this one, or one that
-            // `act` brought up by mistake) fails the test and is closed.
-            QTimer::singleShot(3000, [left = QPointer<QDialog>(dialog)] { closeLeftOpen(left); });
+            // `act` brought up by mistake) fails this test, if it still runs, and is closed.
+            const testing::TestInfo* test = testing::UnitTest::GetInstance()->current_test_info();
+            QTimer::singleShot(
+                3000, [left = QPointer<QDialog>(dialog), test] { closeLeftOpen(left, test); });
             act(*dialog);
             return;
         }
