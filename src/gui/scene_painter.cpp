@@ -52,18 +52,21 @@ CurveLayout curveLayout(const ChartPolyline& line) {
     // columns or more is crowded.
     std::size_t columns = 1;
     bool ascending = true;
+    bool finite = std::isfinite(p[0].x) && std::isfinite(p[0].y);
     std::int64_t column = pixelColumn(p[0].x);
     for (std::size_t i = 1; i < p.size(); ++i) {
         const std::int64_t next = pixelColumn(p[i].x);
         columns += next != column;
         ascending = ascending && p[i].x >= p[i - 1].x;
+        finite = finite && std::isfinite(p[i].x) && std::isfinite(p[i].y);
         column = next;
     }
-    if (line.width <= 1 && 2 * p.size() >= 3 * columns) return {CurveStroke::Columns, ascending};
+    if (line.width <= 1 && 2 * p.size() >= 3 * columns)
+        return {CurveStroke::Columns, ascending, finite};
     // Antialiasing shows on segments that run across several columns; on steps of
     // about a column it only blurs.
     const double stride = std::abs(p.back().x - p.front().x) / static_cast<double>(p.size() - 1);
-    return {stride > 1.5 ? CurveStroke::Smooth : CurveStroke::Plain, ascending};
+    return {stride > 1.5 ? CurveStroke::Smooth : CurveStroke::Plain, ascending, finite};
 }
 
 CurveStroke curveStroke(const ChartPolyline& line) {
@@ -279,11 +282,6 @@ QImage curveCanvas(QSize size) {
         [](void* data) { std::free(data); }, bits);
 }
 
-bool rasterChartCurve(QImage& image, QPoint origin, const ChartPolyline& line,
-                      const QColor& colour) {
-    return rasterChartCurve(image, origin, line, colour, curveLayout(line));
-}
-
 bool rasterChartCurve(QImage& image, QPoint origin, const ChartPolyline& line, const QColor& colour,
                       CurveLayout layout) {
     if (image.format() != QImage::Format_ARGB32_Premultiplied || line.width > 1) return false;
@@ -302,8 +300,7 @@ bool rasterChartCurve(QImage& image, QPoint origin, const ChartPolyline& line, c
         p = {begin, end};
     }
     const ImageInk ink(image, origin, colour);
-    const auto finite = [](DevicePoint q) { return std::isfinite(q.x) && std::isfinite(q.y); };
-    if (stroke == CurveStroke::Columns && std::all_of(p.begin(), p.end(), finite)) {
+    if (stroke == CurveStroke::Columns && layout.finite) {
         writeColumns(ink, p);
     } else if (stroke == CurveStroke::Columns) {
         forEachColumnSegment(p, [&](DevicePoint a, DevicePoint b) { ink.segment(a, b); });

@@ -38,12 +38,13 @@ enum class CurveStroke {
 };
 CurveStroke curveStroke(const ChartPolyline& line);
 
-// A curve's stroke, and whether its points never step left (as on every curve of the
+// A curve's stroke; whether its points never step left (as on every curve of the
 // history chart, whose x grows with the sample): then the part of the curve over a strip
-// of the plot is found by halving.
+// of the plot is found by halving; and whether all its coordinates are finite numbers.
 struct CurveLayout {
     CurveStroke stroke = CurveStroke::Plain;
     bool ascending = false;
+    bool finite = false;
 };
 CurveLayout curveLayout(const ChartPolyline& line);
 
@@ -64,11 +65,8 @@ QImage curveCanvas(QSize size);
 // the longer axis of each segment: the screen's fast path for tens of thousands of
 // segments a pixel or two long, which QPainter draws one at a time. Parts outside the
 // image are cut off. Any other line is left to paintChartCurve: nothing is drawn and
-// the result is false.
-bool rasterChartCurve(QImage& image, QPoint origin, const ChartPolyline& line,
-                      const QColor& colour);
-// The same with the line's layout worked out beforehand (once for all the strips of a
-// plot painted strip by strip).
+// the result is false. `layout` is curveLayout(line), worked out once for all the strips
+// of a plot painted strip by strip.
 bool rasterChartCurve(QImage& image, QPoint origin, const ChartPolyline& line, const QColor& colour,
                       CurveLayout layout);
 

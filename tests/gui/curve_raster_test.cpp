@@ -93,7 +93,7 @@ TEST(CurveRaster, DrawsTheSameCurveAsThePainterForCrowdedAndPlainCurves) {
         QImage rastered = curveCanvas({300, 220});
         ASSERT_GT(rastered.bytesPerLine(), 300 * 4);
         rastered.fill(kBackground);
-        ASSERT_TRUE(rasterChartCurve(rastered, origin, c.line, kInk));
+        ASSERT_TRUE(rasterChartCurve(rastered, origin, c.line, kInk, curveLayout(c.line)));
         EXPECT_GT(setPixels(rastered), 300);
         EXPECT_EQ(strayPixels(rastered, painted), 0);
         EXPECT_EQ(strayPixels(painted, rastered), 0);
@@ -108,7 +108,7 @@ TEST(CurveRaster, CutsSegmentsToTheImageHoweverFarTheyReach) {
     line.points = {{-1e6, 50},  {0.5, 40},  {0.5, 45},   {0.7, 42},   {99.9, 10}, {99.9, 90},
                    {99.95, 30}, {100.2, 5}, {100.4, 95}, {100.6, 50}, {1e6, -1e6}};
     QImage image = blank({100, 100});
-    rasterChartCurve(image, {0, 0}, line, kInk);
+    rasterChartCurve(image, {0, 0}, line, kInk, curveLayout(line));
     EXPECT_NE(image.pixel(0, 40), kBackground);
     EXPECT_NE(image.pixel(99, 50), kBackground);
     EXPECT_EQ(image.pixel(50, 99), kBackground);
@@ -118,7 +118,7 @@ TEST(CurveRaster, CutsSegmentsToTheImageHoweverFarTheyReach) {
     const double nan = std::nan("");
     line.points = {{10.2, 20}, {10.6, 30}, {11.3, 25}, {11.8, nan}, {12.4, 60}, {12.9, 70}};
     image = blank({100, 100});
-    rasterChartCurve(image, {0, 0}, line, kInk);
+    rasterChartCurve(image, {0, 0}, line, kInk, curveLayout(line));
     EXPECT_NE(image.pixel(10, 25), kBackground);
     EXPECT_NE(image.pixel(12, 65), kBackground);
     EXPECT_EQ(image.pixel(11, 40), kBackground);
